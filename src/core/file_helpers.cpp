@@ -11,10 +11,6 @@
 #include <string>
 #include <system_error>
 
-#ifdef _WIN32
-#include <time.h>
-#endif
-
 namespace vexilo::core {
 
 namespace {
@@ -99,7 +95,7 @@ std::optional<TempFile> createTempFile(std::string_view prefix) {
   return std::nullopt;
 }
 
-int copyHandleBytes(const ByteReader& read, const ByteWriter& write, std::uint64_t n,
+int copyHandleBytes(const CopySource& read, const CopySink& write, std::uint64_t n,
                     ProgressSink* progress) {
   const std::unique_ptr<std::uint8_t[]> buffer(new (std::nothrow) std::uint8_t[kCopyChunk]);
   if (!buffer) return -1;

@@ -57,14 +57,14 @@ inline constexpr std::size_t kCopyChunk = 20 * 2048;
 inline constexpr std::uint64_t kCopyProgressThreshold = 8 * kCopyChunk;
 
 // Reads up to span.size() bytes into the span; the count read, 0 at the end or on an error.
-using ByteReader = std::function<std::size_t(std::span<std::uint8_t>)>;
+using CopySource = std::function<std::size_t(std::span<std::uint8_t>)>;
 // Writes all of the span; false on an error.
-using ByteWriter = std::function<bool(std::span<const std::uint8_t>)>;
+using CopySink = std::function<bool(std::span<const std::uint8_t>)>;
 
 // Copies up to n bytes in chunks. The copy stops quietly at the source's end or on an error; once
 // a read comes back short, later reads ask for no more than it gave. 0, or -1 when the copy
 // buffer cannot be allocated.
-int copyHandleBytes(const ByteReader& read, const ByteWriter& write, std::uint64_t n,
+int copyHandleBytes(const CopySource& read, const CopySink& write, std::uint64_t n,
                     ProgressSink* progress);
 // Copies n bytes from src's position to dst's, leaving both just after the bytes moved.
 int copyFileBytes(std::FILE* src, std::FILE* dst, std::uint64_t n, ProgressSink* progress = nullptr);

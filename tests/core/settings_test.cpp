@@ -96,9 +96,6 @@ TEST(Settings, LanguageTextReadsLikeAtoiOfItsFirstSevenCharacters) {
   EXPECT_EQ(store.valuesOf(Root::User, kLang)[0].text, "1");
   settings.writeLanguage(0);
   EXPECT_EQ(store.valuesOf(Root::User, kLang)[0].text, "0");
-
-  store.makeUnopenable(Root::User, kLang);
-  EXPECT_EQ(settings.readLanguage(10000), 0);
 }
 
 TEST(Settings, LastDirKeepsTheFolderOfTheChosenFile) {
@@ -108,13 +105,6 @@ TEST(Settings, LastDirKeepsTheFolderOfTheChosenFile) {
   EXPECT_EQ(settings.readLastDir(""), "/home/ann/icons/");
   settings.writeLastDir("bare.ico");
   EXPECT_EQ(settings.readLastDir(""), "/home/ann/icons/");
-
-  MemorySettingsStore locked;
-  locked.makeUnopenable(Root::User, kReper);
-  Settings lockedSettings(locked);
-  lockedSettings.writeLastDir("/x/y.ico");
-  EXPECT_EQ(lockedSettings.readLastDir("keep me"), "keep me");
-  EXPECT_FALSE(locked.hasKey(Root::User, kReper));
 }
 
 TEST(Settings, RecentFilesMoveToTheTopAndDropTheOldest) {
@@ -162,16 +152,21 @@ TEST(Settings, RecentFilesKeepForeignNamesAndASixthValue) {
   EXPECT_EQ(stored, expected);
 }
 
-TEST(Settings, RecentFilesWithAnUnopenableKey) {
+TEST(Settings, UnopenableKeysFallBackAndWriteNothing) {
   MemorySettingsStore store;
-  store.makeUnopenable(Root::User, kMru);
+  for (const auto& key : {kLang, kMru, kReper}) store.makeUnopenable(Root::User, key);
   Settings settings(store);
+  EXPECT_EQ(settings.readLanguage(10000), 0);
+  settings.writeLastDir("/x/y.ico");
+  EXPECT_EQ(settings.readLastDir("keep me"), "keep me");
+
   RecentMenu menu = settings.loadRecentFiles();
   EXPECT_FALSE(menu.reopenEnabled);
   EXPECT_EQ(menuPaths(menu), std::vector<std::string>(5, ""));
   settings.addRecentFile("/a.ico", menu);
   EXPECT_FALSE(menu.reopenEnabled);
   EXPECT_EQ(menu.labels[0], "1. ");
+  EXPECT_TRUE(store.keys(Root::User).empty());
 }
 
 TEST(Settings, PathFromRecentLabelKeepsSpacesInThePath) {
