@@ -1,14 +1,20 @@
 // The window program.
 #include <QApplication>
-#include <QMainWindow>
+#include <QIcon>
+
+#include "ui/desktop_help.h"
+#include "ui/main_window.h"
+#include "ui/qsettings_store.h"
 
 int main(int argc, char** argv) {
   QApplication app(argc, argv);
   QApplication::setApplicationName("Vexilo");
   QApplication::setOrganizationName("Korvane");
-  QMainWindow window;
-  window.setWindowTitle("Vexilo");
-  window.setFixedSize(350, 409);
+  QApplication::setWindowIcon(QIcon(":/vexilo/vexilo.png"));
+
+  vexilo::ui::QSettingsStore settings;
+  vexilo::ui::DesktopHelp help;
+  vexilo::ui::MainWindow window(settings, help);
   window.show();
   return QApplication::exec();
 }

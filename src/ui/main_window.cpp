@@ -1,0 +1,666 @@
+#include "ui/main_window.h"
+
+#include <QAction>
+#include <QActionGroup>
+#include <QApplication>
+#include <QClipboard>
+#include <QCloseEvent>
+#include <QFrame>
+#include <QGuiApplication>
+#include <QLabel>
+#include <QLocale>
+#include <QMenuBar>
+#include <QMimeData>
+#include <QProgressBar>
+#include <QScreen>
+#include <QStatusBar>
+#include <QStatusTipEvent>
+#include <QTabWidget>
+#include <QVBoxLayout>
+
+#include <ctime>
+
+#include "core/file_helpers.h"
+#include "core/help_path.h"
+#include "core/string_table.h"
+#include "mac/palette_swatches.h"
+#include "ui/qt_prompter.h"
+#include "ui/slot_view.h"
+
+namespace vexilo::ui {
+
+using core::SlotId;
+
+namespace {
+
+const QColor kCreamColour(255, 251, 240);
+const QColor kSelectedColour(192, 220, 192);
+constexpr int kClientWidth = 342;
+constexpr int kPageHeight = 390;
+constexpr int kStatusHeight = 19;
+
+QString text(int id, int langOffset) {
+  return QString::fromStdString(core::loadLocalString(id, langOffset));
+}
+
+void paint(QWidget* w, const QColor& colour) {
+  QPalette p = w->palette();
+  p.setColor(QPalette::Window, colour);
+  w->setPalette(p);
+  w->setAutoFillBackground(true);
+}
+
+// The captions and hints of every item, by item name (0: none).
+struct Label {
+  const char* name;
+  int caption;
+  int hint;
+};
+constexpr Label kLabels[] = {
+    {"F1", 6500, 6600},   {"O", 6501, 6601},    {"S", 6502, 6602},     {"Q", 6503, 6603},
+    {"Pr", 6504, 6604},   {"PrS", 6505, 6605},  {"Re1", 6506, 6606},   {"IcoF", 6510, 0},
+    {"Wic", 6511, 0},     {"DatF", 6512, 0},    {"ResF", 6513, 0},     {"F2", 6514, 0},
+    {"IS", 6550, 0},      {"Jpg", 6551, 0},     {"SBM", 6552, 0},      {"Icns", 6553, 0},
+    {"Ico", 6554, 0},     {"Rot", 6555, 0},     {"R180", 6556, 0},     {"R90G", 6557, 0},
+    {"R90D", 6558, 0},    {"RGD", 6559, 0},     {"RHB", 6560, 0},      {"CCol", 6561, 0},
+    {"PreMult", 6562, 0}, {"Mult", 6563, 0},    {"Demult", 6564, 0},   {"Ress", 6565, 0},
+    {"Prof", 6566, 0},    {"b32", 6567, 0},     {"b8", 6568, 0},       {"b4", 6569, 0},
+    {"b1", 6570, 0},      {"iFat", 6571, 0},    {"CM", 6525, 6625},    {"E", 6520, 6620},
+    {"X", 6521, 6621},    {"PX", 6521, 6621},   {"C", 6522, 6622},     {"PC", 6522, 6622},
+    {"V", 6523, 6623},    {"PV", 6523, 6623},   {"CMs", 6524, 6624},   {"Eff", 6526, 6626},
+    {"Opt", 6530, 6630},  {"L", 6531, 6631},    {"EN", 1053, 0},       {"FR", 1052, 0},
+    {"Hlp", 6540, 6640},  {"Aprop", 6541, 6641}, {"HU", 6543, 6643},   {"WH", 6544, 6644},
+    {"HS", 6546, 6646},   {"HI", 6545, 6645},
+};
+
+// The cells of the board: slot, band, x of the frame panel, frame panel name.
+struct Cell {
+  SlotId slot;
+  int band;  // 0 Pan16, 1 Pan32, 2 Pan48, 3 Pan128
+  int x;
+  const char* frameName;
+};
+constexpr Cell kCells[] = {
+    {SlotId::ic128, 3, 3, "ppic128"}, {SlotId::im128, 3, 184, "Panel1"},
+    {SlotId::ic48, 2, 41, "Panel2"},  {SlotId::im48, 2, 228, "Panel3"},
+    {SlotId::ic32, 1, 27, "Panel4"},  {SlotId::im32, 1, 75, "Panel5"},
+    {SlotId::icNB, 1, 216, "Panel6"}, {SlotId::imNB, 1, 265, "Panel7"},
+    {SlotId::ic16, 0, 45, "Panel8"},  {SlotId::im16, 0, 76, "Panel9"},
+    {SlotId::ic12, 0, 235, "Panel10"}, {SlotId::im12, 0, 267, "Panel11"},
+};
+
+constexpr std::size_t at(SlotId id) { return static_cast<std::size_t>(id); }
+
+}  // namespace
+
+SystemLanguages systemLanguagesFromLocale() {
+  // One locale stands for both the user's and the system's language here.
+  const std::uint16_t id = QLocale::system().language() == QLocale::French ? 0x0C : 0x09;
+  return {id, id};
+}
+
+MainWindow::MainWindow(core::SettingsStore& settingsStore, core::HelpViewer& help,
+                       SystemLanguages languages, core::Prompter* prompter, QWidget* parent)
+    : QMainWindow(parent), settings_(settingsStore), help_(help), languages_(languages) {
+  if (prompter) {
+    prompter_ = prompter;
+  } else {
+    ownPrompter_ = std::make_unique<QtPrompter>(
+        this, [this] { return langOffset_; }, [this] { return helpPath_; }, help_);
+    prompter_ = ownPrompter_.get();
+  }
+  setObjectName("IconEdit");
+  setWindowTitle("Vexilo");
+  QFont small = font();
+  small.setPixelSize(11);  // the compact face the fixed layout was drawn for
+  setFont(small);
+
+  auto* central = new QWidget(this);
+  central->setFixedSize(kClientWidth, kPageHeight);
+  setCentralWidget(central);
+  pageMain_ = new QTabWidget(central);
+  pageMain_->setObjectName("PageMain");
+  pageMain_->setGeometry(0, 0, kClientWidth, kPageHeight);
+
+  auto* tabMac = new QWidget;
+  tabMac->setObjectName("TabMac");
+  buildBoardTab(tabMac);
+  pageMain_->addTab(tabMac, "Iconaria");
+
+  auto* tabPB = new QWidget;
+  tabPB->setObjectName("TabPB");
+  pagePB_ = new QTabWidget(tabPB);
+  pagePB_->setObjectName("PagePB");
+  (new QVBoxLayout(tabPB))->addWidget(pagePB_);
+  tabPB->layout()->setContentsMargins(0, 0, 0, 0);
+  buildImageTab(pagePB_, "TabPB16", "16*16", SlotId::PB16, kCreamColour);
+  buildImageTab(pagePB_, "TabPB32", "32*32", SlotId::PB32, kCreamColour);
+  buildImageTab(pagePB_, "TabPB48", "48*48", SlotId::PB48, kCreamColour);
+  buildImageTab(pagePB_, "TabPB128", "128*128", SlotId::PB128, kCreamColour);
+  pageMain_->addTab(tabPB, "Pasteboard");
+
+  auto* tabPal = new QWidget;
+  tabPal->setObjectName("TabPal");
+  pagePal_ = new QTabWidget(tabPal);
+  pagePal_->setObjectName("PagePal");
+  (new QVBoxLayout(tabPal))->addWidget(pagePal_);
+  tabPal->layout()->setContentsMargins(0, 0, 0, 0);
+  buildImageTab(pagePal_, "TabPal16", "16 Colors", SlotId::ipal16, Qt::white);
+  buildImageTab(pagePal_, "TabPalIcon", "Icon Palette", SlotId::ipalicon, Qt::white);
+  buildImageTab(pagePal_, "TabPal256", "256 Colors", SlotId::ipal256, Qt::white);
+  pagePal_->setCurrentIndex(2);
+  pageMain_->addTab(tabPal, "Macintosh Palettes");
+  pageMain_->setCurrentIndex(0);
+
+  auto* bar = new QStatusBar(this);
+  bar->setObjectName("IconBar");
+  bar->setSizeGripEnabled(false);
+  bar->setFixedHeight(kStatusHeight);
+  statusPanel_ = new QLabel(bar);
+  statusPanel_->setFixedWidth(150);
+  bar->addWidget(statusPanel_);
+  setStatusBar(bar);
+
+  buildMenus();
+  connect(pageMain_, &QTabWidget::currentChanged, this, &MainWindow::onPageMainChanged);
+  connect(pagePal_, &QTabWidget::currentChanged, this, &MainWindow::onPagePalChanged);
+
+  setCommand("Q", [this] { close(); });
+  setCommand("EN", [this] { switchLanguage(core::kEnglish); });
+  setCommand("FR", [this] { switchLanguage(core::kFrench); });
+  for (int k = 0; k < core::RecentMenu::kItems; ++k)
+    setCommand(QString("R1%1").arg(k + 1), [this, k] { reopen(k); });
+
+  setFixedSize(kClientWidth, menuBar()->sizeHint().height() + kPageHeight + kStatusHeight);
+}
+
+MainWindow::~MainWindow() = default;
+
+void MainWindow::buildBoardTab(QWidget* page) {
+  auto* panMac = new QFrame(page);
+  panMac->setObjectName("PanMac");
+  panMac->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+  paint(panMac, kCreamColour);
+  auto* outer = new QVBoxLayout(page);
+  outer->setContentsMargins(0, 0, 0, 0);
+  outer->addWidget(panMac);
+
+  // Four bands aligned to the bottom, from top to bottom 16, 32, 48 and 128.
+  auto* bands = new QVBoxLayout(panMac);
+  bands->setContentsMargins(0, 0, 0, 1);
+  bands->setSpacing(0);
+  bands->addStretch();
+  static constexpr const char* kBandNames[] = {"Pan16", "Pan32", "Pan48", "Pan128"};
+  static constexpr const char* kBandCaptions[] = {"16*16 - 16*12", "32*32", "48*48", "128*128"};
+  static constexpr int kBandHeights[] = {70, 70, 70, 144};
+  static constexpr int kCellY[] = {22, 16, 7, 3};
+  std::array<QFrame*, 4> band{};
+  for (int b = 0; b < 4; ++b) {
+    band[b] = new QFrame(panMac);
+    band[b]->setObjectName(kBandNames[b]);
+    band[b]->setFixedSize(326, kBandHeights[b]);
+    band[b]->setFrameStyle(QFrame::Panel | QFrame::Raised);
+    auto* caption = new QLabel(kBandCaptions[b], band[b]);
+    caption->setGeometry(0, 0, 326, kBandHeights[b]);
+    caption->setAlignment(Qt::AlignCenter);
+    bands->addWidget(band[b], 0, Qt::AlignHCenter);
+  }
+  for (const Cell& cell : kCells) {
+    const int image = core::controlSize(cell.slot).width;
+    const int frameSize = image + 4 + (image == 128 ? 7 : 6);
+    auto* frame = new QFrame(band[cell.band]);
+    frame->setObjectName(cell.frameName);
+    frame->setGeometry(cell.x, kCellY[cell.band], frameSize, frameSize);
+    paint(frame, kCreamColour);
+    auto* white = new QFrame(frame);
+    white->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+    white->setLineWidth(1);
+    white->setGeometry(3, 3, image + 4, image + 4);
+    paint(white, Qt::white);
+    auto* view = new SlotView(board_, cell.slot, white);
+    view->move(2, 2);
+    views_[at(cell.slot)] = view;
+    frames_[at(cell.slot)] = frame;
+  }
+  for (SlotView* view : views_) {
+    if (!view) continue;
+    connect(view, &SlotView::pressed, this, &MainWindow::selectSlot);
+    connect(view, &SlotView::popupRequested, this, [this](SlotId id, QPoint pos) {
+      preparePopup(id);
+      popup_->popup(pos);
+    });
+  }
+
+  progress_ = new QProgressBar(page);
+  progress_->setObjectName("Progress");
+  progress_->setGeometry(148, 2, 25, 16);
+  progress_->setRange(0, 100);
+  progress_->hide();
+}
+
+void MainWindow::buildImageTab(QTabWidget* pages, const char* tabName, const char* caption,
+                               SlotId id, const QColor& panelColour) {
+  auto* sheet = new QWidget;
+  sheet->setObjectName(tabName);
+  auto* panel = new QFrame(sheet);
+  paint(panel, panelColour);
+  auto* sheetLayout = new QVBoxLayout(sheet);
+  sheetLayout->setContentsMargins(1, 1, 1, 1);
+  sheetLayout->addWidget(panel);
+  auto* view = new SlotView(board_, id, panel);
+  auto* panelLayout = new QVBoxLayout(panel);
+  panelLayout->setContentsMargins(0, 0, 0, 0);
+  panelLayout->addWidget(view, 0, Qt::AlignCenter);
+  views_[at(id)] = view;
+  frames_[at(id)] = sheet;  // the tab sheet marks the selection of these images
+  connect(view, &SlotView::pressed, this, &MainWindow::selectSlot);
+  connect(view, &SlotView::popupRequested, this, [this](SlotId slot, QPoint pos) {
+    preparePopup(slot);
+    popup_->popup(pos);
+  });
+  pages->addTab(sheet, caption);
+}
+
+QAction* MainWindow::addItem(QMenu* menu, const char* name) {
+  auto* item = menu->addAction(QString());
+  item->setObjectName(name);
+  actions_[name] = item;
+  const QString command = name;
+  connect(item, &QAction::triggered, this, [this, command] { runCommand(command); });
+  return item;
+}
+
+QMenu* MainWindow::addSubmenu(QMenu* menu, const char* name) {
+  auto* sub = new QMenu(menu);
+  sub->setObjectName(name);
+  sub->menuAction()->setObjectName(name);
+  actions_[name] = sub->menuAction();
+  menu->addMenu(sub);
+  return sub;
+}
+
+void MainWindow::buildMenus() {
+  auto topMenu = [this](const char* name) {
+    auto* m = new QMenu(this);
+    m->setObjectName(name);
+    m->menuAction()->setObjectName(name);
+    actions_[name] = m->menuAction();
+    menuBar()->addMenu(m);
+    return m;
+  };
+
+  QMenu* file = topMenu("F1");
+  addItem(file, "O")->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_I));
+  QMenu* save = addSubmenu(file, "S");
+  QMenu* mac = addSubmenu(save, "IcoF");
+  addItem(mac, "DatF");
+  addItem(mac, "ResF");
+  addItem(mac, "F2");
+  addItem(save, "Wic");
+  file->addSeparator();
+  addItem(file, "PrS");
+  addItem(file, "Pr")->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_P));
+  file->addSeparator();
+  QMenu* reopen = addSubmenu(file, "Re1");
+  for (int k = 1; k <= core::RecentMenu::kItems; ++k)
+    addItem(reopen, QString("R1%1").arg(k).toLatin1().constData());
+  file->addSeparator();
+  addItem(file, "Q");
+  connect(file, &QMenu::aboutToShow, this, &MainWindow::onFileMenu);
+
+  QMenu* edit = topMenu("E");
+  addItem(edit, "X")->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_X));
+  addItem(edit, "C")->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_C));
+  addItem(edit, "V")->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_V));
+  edit->addSeparator();
+  addItem(edit, "CMs");
+  edit->addSeparator();
+  addItem(edit, "Eff")->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_N));
+  connect(edit, &QMenu::aboutToShow, this, &MainWindow::onEditMenu);
+
+  QMenu* options = topMenu("Opt");
+  QMenu* language = addSubmenu(options, "L");
+  addItem(language, "EN")->setCheckable(true);
+  addItem(language, "FR")->setCheckable(true);
+  connect(language, &QMenu::aboutToShow, this, &MainWindow::onLanguageMenu);
+  options->menuAction()->setVisible(false);  // until the texts are applied
+
+  QMenu* helpMenu = topMenu("Hlp");
+  addItem(helpMenu, "HU")->setShortcut(QKeySequence(Qt::Key_F1));
+  addItem(helpMenu, "HS");
+  addItem(helpMenu, "HI");
+  helpMenu->addSeparator();
+  addItem(helpMenu, "WH");
+  helpMenu->addSeparator();
+  addItem(helpMenu, "Aprop");
+  helpMenu->menuAction()->setVisible(false);
+
+  popup_ = new QMenu(this);
+  popup_->setObjectName("PopIcon");
+  addItem(popup_, "PX");
+  addItem(popup_, "PC");
+  addItem(popup_, "PV");
+  popup_->addSeparator();
+  QMenu* depth = addSubmenu(popup_, "Prof");
+  auto* radio = new QActionGroup(depth);
+  for (const char* name : {"b32", "b8", "b4", "b1"}) {
+    QAction* item = addItem(depth, name);
+    item->setCheckable(true);
+    radio->addAction(item);
+  }
+  radio->setExclusionPolicy(QActionGroup::ExclusionPolicy::ExclusiveOptional);
+  connect(depth, &QMenu::aboutToShow, this, &MainWindow::onColourDepthMenu);
+  QMenu* rotation = addSubmenu(popup_, "Rot");
+  for (const char* name : {"R180", "R90D", "R90G", "RGD", "RHB"}) addItem(rotation, name);
+  addItem(popup_, "CCol");
+  QMenu* premultiplication = addSubmenu(popup_, "PreMult");
+  addItem(premultiplication, "Mult");
+  addItem(premultiplication, "Demult");
+  popup_->addSeparator();
+  QMenu* saveImage = addSubmenu(popup_, "IS");
+  addItem(saveImage, "SBM");
+  addItem(saveImage, "Jpg");
+  saveImage->addSeparator();
+  addItem(saveImage, "Icns");
+  addItem(saveImage, "Ress");
+  addItem(saveImage, "iFat");
+  saveImage->addSeparator();
+  addItem(saveImage, "Ico");
+  connect(saveImage, &QMenu::aboutToShow, this, &MainWindow::onSaveImageMenu);
+  popup_->addSeparator();
+  addItem(popup_, "CM");
+
+  // The pop-up is a window of its own: its hints stop there unless passed on to this window.
+  popup_->installEventFilter(this);
+  for (QMenu* sub : popup_->findChildren<QMenu*>()) sub->installEventFilter(this);
+}
+
+QAction* MainWindow::action(const QString& name) const {
+  auto it = actions_.find(name);
+  return it == actions_.end() ? nullptr : it->second;
+}
+
+SlotView* MainWindow::slotView(SlotId id) const { return views_[at(id)]; }
+QWidget* MainWindow::framePanel(SlotId id) const { return frames_[at(id)]; }
+QStatusBar* MainWindow::iconBar() const { return statusBar(); }
+
+void MainWindow::runCommand(const QString& name) {
+  auto it = commands_.find(name);
+  if (it != commands_.end()) it->second();
+  refresh();
+}
+
+void MainWindow::setCommand(const QString& name, std::function<void()> command) {
+  commands_[name] = std::move(command);
+}
+
+void MainWindow::showEvent(QShowEvent* event) {
+  QMainWindow::showEvent(event);
+  if (!started_) {
+    started_ = true;
+    startUp();
+  }
+}
+
+void MainWindow::startUp() {
+  if (const QScreen* screen = this->screen()) {
+    QRect frame = frameGeometry();
+    frame.moveCenter(screen->availableGeometry().center());
+    move(frame.topLeft());
+  }
+  settings_.chooseRoot();
+  langOffset_ = core::defaultLanguage(languages_.user, languages_.system);
+  langOffset_ = settings_.readLanguage(langOffset_);
+  hintsInstalled_ = true;
+  action("Q")->setShortcut(QKeySequence(Qt::ALT | Qt::Key_F4));
+  mainRect_ = frameGeometry();
+  recent_ = settings_.loadRecentFiles();
+  showRecentMenu();
+  timeZoneShift_ = core::timeZoneShift(static_cast<std::int64_t>(std::time(nullptr)));
+  selectSlot(SlotId::ic128);
+  board_.resetPasteboard();
+  helpPath_ = core::buildHelpPath(QCoreApplication::applicationFilePath().toStdString(), langOffset_);
+  applyLanguage();
+  refresh();
+}
+
+void MainWindow::closeEvent(QCloseEvent* event) {
+  settings_.writeLanguage(langOffset_);
+  event->accept();
+}
+
+void MainWindow::moveEvent(QMoveEvent* event) {
+  QMainWindow::moveEvent(event);
+  // A position on the screen's left or top edge is not taken (it is what a minimised or
+  // half-placed window reports).
+  const QRect frame = frameGeometry();
+  if (frame.x() != 0 && frame.y() != 0) mainRect_ = frame;
+}
+
+bool MainWindow::event(QEvent* event) {
+  if (event->type() == QEvent::StatusTip) {
+    if (hintsInstalled_) displayHint(static_cast<QStatusTipEvent*>(event)->tip());
+    return true;
+  }
+  return QMainWindow::event(event);
+}
+
+bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
+  if (event->type() == QEvent::StatusTip) {
+    if (hintsInstalled_) displayHint(static_cast<QStatusTipEvent*>(event)->tip());
+    return true;
+  }
+  return QMainWindow::eventFilter(watched, event);
+}
+
+void MainWindow::displayHint(const QString& hint) {
+  if (hint.isEmpty()) {
+    statusBar()->clearMessage();  // back to the panel
+  } else if (hint.startsWith(QLatin1Char('.'))) {
+    statusBar()->showMessage(hint.mid(1));  // one text across the whole bar
+  }
+  // Other hints are tool tips only.
+}
+
+void MainWindow::applyLanguage() {
+  for (const Label& label : kLabels) {
+    QAction* item = action(label.name);
+    if (!item) continue;
+    QString caption = text(label.caption, langOffset_);
+    if (QString(label.name) == "S") caption += QStringLiteral("\tCtrl+S");
+    item->setText(caption);
+    item->setStatusTip(label.hint ? text(label.hint, langOffset_) : QString());
+  }
+  pageMain_->setTabText(0, text(6401, langOffset_));
+  pageMain_->setTabText(1, text(6400, langOffset_));
+  pageMain_->setTabText(2, text(6402, langOffset_));
+  pagePal_->setTabText(0, text(6403, langOffset_));
+  pagePal_->setTabText(1, text(6404, langOffset_));
+  pagePal_->setTabText(2, text(6405, langOffset_));
+  action("Opt")->setVisible(true);
+  action("Hlp")->setVisible(true);
+}
+
+void MainWindow::switchLanguage(int offset) {
+  if (offset == langOffset_) return;
+  langOffset_ = offset;
+  helpPath_ = core::buildHelpPath(QCoreApplication::applicationFilePath().toStdString(), langOffset_);
+  applyLanguage();
+}
+
+void MainWindow::selectSlot(SlotId id) {
+  paint(frames_[at(board_.selected())], kCreamColour);
+  board_.select(id);
+  paint(frames_[at(id)], kSelectedColour);
+}
+
+void MainWindow::showRecentMenu() {
+  action("Re1")->setEnabled(recent_.reopenEnabled);
+  for (int k = 0; k < core::RecentMenu::kItems; ++k) {
+    QAction* item = action(QString("R1%1").arg(k + 1));
+    // Menu texts take "&" as an accelerator mark: double it so that paths show as they are.
+    item->setText(QString::fromStdString(recent_.labels[static_cast<std::size_t>(k)])
+                      .replace(QLatin1Char('&'), QStringLiteral("&&")));
+    item->setEnabled(recent_.enabled[static_cast<std::size_t>(k)]);
+  }
+}
+
+void MainWindow::reopen(int item) {
+  const auto path =
+      core::Settings::pathFromRecentLabel(recent_.labels[static_cast<std::size_t>(item)]);
+  if (path) openIconFile(*path);
+}
+
+void MainWindow::openIconFile(const std::string& path) {
+  statusPanel_->setText(QString::fromStdString(path));
+  auto it = commands_.find(QStringLiteral("OpenIconFile"));
+  if (it != commands_.end()) it->second();
+  settings_.addRecentFile(path, recent_);
+  showRecentMenu();
+  refresh();
+}
+
+bool MainWindow::anyBoardSlotFilled() const {
+  for (SlotId id : core::kBoardSlots)
+    if (board_.slot(id).filled()) return true;
+  return false;
+}
+
+bool MainWindow::clipboardHasBitmap() const {
+  const QMimeData* data = QGuiApplication::clipboard()->mimeData();
+  return data && data->hasImage();
+}
+
+SlotId MainWindow::visiblePasteboard() const {
+  return core::kPasteboards[static_cast<std::size_t>(std::max(0, pagePB_->currentIndex()))];
+}
+
+SlotId MainWindow::visiblePalette() const {
+  static constexpr SlotId kPalettes[] = {SlotId::ipal16, SlotId::ipalicon, SlotId::ipal256};
+  return kPalettes[std::max(0, pagePal_->currentIndex())];
+}
+
+void MainWindow::setCommandEnabled(const char* command, bool enabled) {
+  // A command labels and enables both its Edit menu item and its pop-up item.
+  static const std::map<QString, std::pair<const char*, const char*>> kItems = {
+      {"CX", {"X", "PX"}}, {"CC", {"C", "PC"}}, {"CV", {"V", "PV"}}};
+  const auto& items = kItems.at(command);
+  action(items.first)->setEnabled(enabled);
+  action(items.second)->setEnabled(enabled);
+}
+
+void MainWindow::onFileMenu() { action("S")->setEnabled(anyBoardSlotFilled()); }
+
+void MainWindow::onEditMenu() {
+  switch (pageMain_->currentIndex()) {
+    case 0:
+      action("X")->setEnabled(true);
+      action("C")->setEnabled(true);
+      action("CMs")->setEnabled(anyBoardSlotFilled());
+      action("Eff")->setEnabled(anyBoardSlotFilled());
+      action("V")->setEnabled(clipboardHasBitmap());
+      break;
+    case 1:
+      action("CMs")->setEnabled(false);
+      action("X")->setEnabled(false);
+      action("V")->setEnabled(false);
+      action("Eff")->setEnabled(board_.slot(visiblePasteboard()).depth != 0);
+      break;
+    default:
+      for (const char* name : {"CMs", "Eff", "X", "V"}) action(name)->setEnabled(false);
+      break;
+  }
+}
+
+void MainWindow::onLanguageMenu() {
+  action("EN")->setChecked(langOffset_ == core::kEnglish);
+  action("FR")->setChecked(langOffset_ == core::kFrench);
+}
+
+void MainWindow::preparePopup(SlotId id) {
+  popupSlot_ = id;
+  const core::Slot& slot = board_.slot(id);
+  const bool holds = slot.picture.has_value();
+  if (!holds) {
+    setCommandEnabled("CX", false);
+    setCommandEnabled("CC", false);
+  } else {
+    setCommandEnabled("CC", true);
+  }
+  for (const char* name : {"IS", "Rot", "CCol", "Prof"}) action(name)->setEnabled(holds);
+
+  const bool colourWithMask = id == SlotId::ic48 || id == SlotId::ic32 || id == SlotId::ic16 ||
+                              id == SlotId::ic12;
+  const bool mask = id == SlotId::im48 || id == SlotId::im32 || id == SlotId::im16 ||
+                    id == SlotId::im12;
+  action("CM")->setEnabled((colourWithMask && holds) || mask);
+  action("PreMult")->setEnabled(slot.depth == depthOrdinal(core::PixelFormat::Bits32));
+
+  if (pageMain_->currentIndex() != 0) {
+    setCommandEnabled("CX", false);
+    setCommandEnabled("CV", false);
+  } else {
+    setCommandEnabled("CX", true);
+    setCommandEnabled("CV", clipboardHasBitmap());
+  }
+}
+
+void MainWindow::onSaveImageMenu() {
+  const bool fromPair = popupSlot_ == SlotId::ic32 || popupSlot_ == SlotId::ic48;
+  action("iFat")->setEnabled(fromPair && board_.slot(SlotId::ic32).picture &&
+                             board_.slot(SlotId::ic48).picture);
+}
+
+void MainWindow::onColourDepthMenu() {
+  auto it = commands_.find(QStringLiteral("Prof"));
+  if (it != commands_.end()) it->second();
+}
+
+void MainWindow::onPageMainChanged(int index) {
+  switch (index) {
+    case 0:
+      action("S")->setEnabled(true);
+      action("Eff")->setEnabled(true);
+      break;
+    case 1:
+      action("S")->setEnabled(false);
+      action("Eff")->setEnabled(true);
+      break;
+    default:
+      drawVisiblePalette();
+      action("S")->setEnabled(false);
+      action("Eff")->setEnabled(false);
+      break;
+  }
+}
+
+void MainWindow::onPagePalChanged(int) { drawVisiblePalette(); }
+
+void MainWindow::drawVisiblePalette() {
+  mac::drawPaletteOnce(board_, visiblePalette());
+  refresh();
+}
+
+void MainWindow::WindowProgress::begin(int maximum) {
+  // Across the foot of the board, just above the status bar.
+  QProgressBar* bar = window_.progress_;
+  QWidget* page = bar->parentWidget();
+  bar->setGeometry(0, page->height() - 16, page->width(), 16);
+  bar->setRange(0, maximum);
+  bar->setValue(0);
+  bar->show();
+}
+
+void MainWindow::WindowProgress::step() {
+  window_.progress_->setValue(window_.progress_->value() + 1);
+  window_.progress_->repaint();
+}
+
+void MainWindow::WindowProgress::end() { window_.progress_->hide(); }
+
+void MainWindow::refresh() {
+  for (SlotView* view : views_)
+    if (view) view->update();
+}
+
+}  // namespace vexilo::ui

@@ -1,0 +1,90 @@
+#include "ui/qt_prompter.h"
+
+#include <QFileDialog>
+#include <QStringList>
+
+#include <utility>
+
+#include "ui/message_box.h"
+
+namespace vexilo::ui {
+namespace {
+
+std::optional<std::string> runFileDialog(QWidget* owner, const core::FileDialogSpec& spec,
+                                         bool save) {
+  QFileDialog dialog(owner, QString::fromStdString(spec.title));
+  // The widget-based dialog behaves the same on every platform.
+  dialog.setOption(QFileDialog::DontUseNativeDialog);
+  if (save) {
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setFileMode(QFileDialog::AnyFile);
+    dialog.setOption(QFileDialog::DontConfirmOverwrite);  // the commands ask themselves
+  } else {
+    dialog.setAcceptMode(QFileDialog::AcceptOpen);
+    dialog.setFileMode(QFileDialog::ExistingFile);
+  }
+  const QString filter = toQtFilter(spec.filter);
+  if (!filter.isEmpty()) dialog.setNameFilter(filter);
+  if (!spec.defaultExtension.empty()) {
+    dialog.setDefaultSuffix(QString::fromStdString(spec.defaultExtension));
+  }
+  if (!spec.initialDirectory.empty()) {
+    dialog.setDirectory(QString::fromStdString(spec.initialDirectory));
+  }
+  // A pattern such as "*.ico" only echoes the filter; it names no file.
+  if (!spec.initialName.empty() && spec.initialName.find_first_of("*?") == std::string::npos) {
+    dialog.selectFile(QString::fromStdString(spec.initialName));
+  }
+  if (dialog.exec() != QDialog::Accepted) return std::nullopt;
+  const QStringList files = dialog.selectedFiles();
+  if (files.isEmpty() || files.front().isEmpty()) return std::nullopt;
+  return files.front().toStdString();
+}
+
+}  // namespace
+
+QString toQtFilter(std::string_view filter) {
+  const QStringList parts =
+      QString::fromUtf8(filter.data(), static_cast<qsizetype>(filter.size())).split(u'|');
+  QStringList entries;
+  for (qsizetype i = 0; i + 1 < parts.size(); i += 2) {
+    const QString description = parts[i].trimmed();
+    QStringList patterns;
+    for (const QString& pattern : parts[i + 1].split(u';', Qt::SkipEmptyParts)) {
+      const QString trimmed = pattern.trimmed();
+      if (trimmed.isEmpty()) continue;
+      patterns << (trimmed == u"*.*" ? QStringLiteral("*") : trimmed);
+    }
+    if (patterns.isEmpty()) continue;
+    const QString list = QLatin1Char('(') + patterns.join(u' ') + QLatin1Char(')');
+    entries << (description.isEmpty() ? list : description + QLatin1Char(' ') + list);
+  }
+  return entries.join(QStringLiteral(";;"));
+}
+
+QtPrompter::QtPrompter(QWidget* owner, std::function<int()> langOffset,
+                       std::function<std::string()> helpPath, core::HelpViewer& help)
+    : owner_(owner),
+      langOffset_(std::move(langOffset)),
+      helpPath_(std::move(helpPath)),
+      help_(help) {}
+
+void QtPrompter::showInfo(const std::string& text) {
+  MessageBox box(MessageBox::Kind::Info, text, langOffset_(), helpPath_(), help_, owner_);
+  box.run();
+}
+
+bool QtPrompter::askYesNo(const std::string& text) {
+  MessageBox box(MessageBox::Kind::Question, text, langOffset_(), helpPath_(), help_, owner_);
+  return box.run();
+}
+
+std::optional<std::string> QtPrompter::askOpenPath(const core::FileDialogSpec& spec) {
+  return runFileDialog(owner_, spec, false);
+}
+
+std::optional<std::string> QtPrompter::askSavePath(const core::FileDialogSpec& spec) {
+  return runFileDialog(owner_, spec, true);
+}
+
+}  // namespace vexilo::ui

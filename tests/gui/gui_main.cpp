@@ -1,0 +1,18 @@
+// The GUI tests run the real widgets on the offscreen platform, with settings kept in a
+// temporary folder so that the real user's and system's settings are never touched.
+#include <QApplication>
+
+#include <cstdlib>
+#include <gtest/gtest.h>
+
+#include "support/temp_dir.h"
+
+int main(int argc, char** argv) {
+  vexilo::test::TempDir settingsHome;
+  setenv("QT_QPA_PLATFORM", "offscreen", 1);
+  setenv("XDG_CONFIG_HOME", (settingsHome / "user").c_str(), 1);
+  setenv("XDG_CONFIG_DIRS", (settingsHome / "system").c_str(), 1);
+  QApplication app(argc, argv);
+  ::testing::InitGoogleTest(&argc, argv);
+  return RUN_ALL_TESTS();
+}

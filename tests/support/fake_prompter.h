@@ -1,0 +1,66 @@
+// Scripted stand-ins for the person at the screen and for the help viewer: every call is
+// recorded, answers come from a queue (No and Cancel when it is empty).
+#pragma once
+
+#include <deque>
+#include <optional>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "core/interaction.h"
+
+namespace vexilo::test {
+
+class FakePrompter : public core::Prompter {
+ public:
+  std::vector<std::string> infos;
+  std::vector<std::string> questions;
+  std::vector<core::FileDialogSpec> openDialogs;
+  std::vector<core::FileDialogSpec> saveDialogs;
+  std::deque<bool> answers;
+  std::deque<std::optional<std::string>> paths;
+
+  void showInfo(const std::string& text) override { infos.push_back(text); }
+  bool askYesNo(const std::string& text) override {
+    questions.push_back(text);
+    return pop(answers, false);
+  }
+  std::optional<std::string> askOpenPath(const core::FileDialogSpec& spec) override {
+    openDialogs.push_back(spec);
+    return pop(paths, std::optional<std::string>());
+  }
+  std::optional<std::string> askSavePath(const core::FileDialogSpec& spec) override {
+    saveDialogs.push_back(spec);
+    return pop(paths, std::optional<std::string>());
+  }
+
+ private:
+  template <class T>
+  static T pop(std::deque<T>& queue, T fallback) {
+    if (queue.empty()) return fallback;
+    T value = std::move(queue.front());
+    queue.pop_front();
+    return value;
+  }
+};
+
+class RecordingHelp : public core::HelpViewer {
+ public:
+  struct Call {
+    std::string kind;  // "context", "index" or "search"
+    std::string path;
+    int context = 0;
+    std::string query;
+  };
+  std::vector<Call> calls;
+  void showContext(const std::string& helpPath, int context) override {
+    calls.push_back({"context", helpPath, context, {}});
+  }
+  void showIndex(const std::string& helpPath) override { calls.push_back({"index", helpPath, 0, {}}); }
+  void showSearch(const std::string& helpPath, const std::string& query) override {
+    calls.push_back({"search", helpPath, 0, query});
+  }
+};
+
+}  // namespace vexilo::test
