@@ -118,7 +118,7 @@ Result<Layout> readLayout(Bytes file, std::size_t pixelOffset) {
   } else {
     l.width = static_cast<std::int32_t>(h.le32());
     l.height = static_cast<std::int32_t>(h.le32());
-    h.le16();
+    h.le16();  // planes
     l.bitCount = h.le16();
     if (l.headerSize >= 20) l.compression = h.le32();
     if (l.headerSize >= 36) {
@@ -135,6 +135,9 @@ Result<Layout> readLayout(Bytes file, std::size_t pixelOffset) {
     default: return R::failure("unsupported bit count " + std::to_string(l.bitCount), depthAt);
   }
   const int bits = l.bitCount;
+  // OS/2 2.x gives compressions 3 and 4 to its Huffman and RLE24 codings.
+  if (l.os2v2 && (l.compression == kBitFields || l.compression == kJpeg))
+    return R::failure("OS/2 Huffman and RLE24 are not supported", compressionAt);
   switch (l.compression) {
     case kRgb: break;
     case kRle8:
@@ -144,16 +147,12 @@ Result<Layout> readLayout(Bytes file, std::size_t pixelOffset) {
       if (bits != 4) return R::failure("RLE4 needs 4 bits a pixel", compressionAt);
       break;
     case kBitFields:
-    case kJpeg:
-      // OS/2 2.x gives these two values to its Huffman and RLE24 codings.
-      if (l.os2v2) return R::failure("OS/2 Huffman and RLE24 codings are not supported", compressionAt);
-      if (l.compression == kJpeg) return R::failure("JPEG bitmaps are not supported", compressionAt);
-      [[fallthrough]];
     case kAlphaBitFields:
       if (bits != 16 && bits != 32)
         return R::failure("bit fields need 16 or 32 bits a pixel", compressionAt);
       break;
-    case kPng: return R::failure("PNG bitmaps are not supported", compressionAt);
+    case kJpeg:
+    case kPng: return R::failure("JPEG and PNG bitmaps are not supported", compressionAt);
     default:
       return R::failure("unknown compression " + std::to_string(l.compression), compressionAt);
   }
@@ -181,7 +180,7 @@ Result<Layout> readLayout(Bytes file, std::size_t pixelOffset) {
     l.headersEnd = std::max(l.headersEnd, at + needed);
   }
   if (pixelOffset < l.headersEnd) return R::failure("pixel data overlaps the headers", 10);
-  if (pixelOffset > file.size()) return R::failure("pixel data offset past the end of the file", 10);
+  if (pixelOffset > file.size()) return R::failure("pixel data offset past the end", 10);
   return l;
 }
 
@@ -283,7 +282,9 @@ void decodeRle(Bytes data, bool rle4, bool topDown, Bitmap& pic) {
       pic.setIndex(static_cast<int>(x + i), y, indexAt(static_cast<unsigned>(i)));
     x += n;
   };
-  auto nibble = [](unsigned byte, unsigned i) { return static_cast<int>(i & 1 ? byte & 15 : byte >> 4); };
+  auto nibble = [](unsigned byte, unsigned i) {
+    return static_cast<int>(i & 1 ? byte & 15 : byte >> 4);
+  };
 
   std::size_t p = 0;
   while (row < height && p + 2 <= data.size()) {
