@@ -31,6 +31,10 @@ class Prompter {
   virtual std::optional<std::string> askSavePath(const FileDialogSpec& spec) = 0;
 };
 
+// A dialog described by string-table texts in the language in use (0: none).
+FileDialogSpec dialogFromStrings(int langOffset, int titleId, int filterId, int extensionId,
+                                 int initialNameId);
+
 // Message 1041 about a file that could not be opened or created.
 void showFileError(Prompter& prompter, int langOffset, const std::string& path);
 // Question 1051: may the existing file be replaced?
