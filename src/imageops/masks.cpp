@@ -1,0 +1,86 @@
+#include "imageops/masks.h"
+
+namespace vexilo::imageops {
+
+using core::Bitmap;
+using core::PixelFormat;
+using core::SlotId;
+
+core::ByteBuffer alphaPlane(const Bitmap& picture) {
+  core::ByteBuffer plane;
+  plane.reserve(static_cast<std::size_t>(picture.width()) * picture.height());
+  for (int y = 0; y < picture.height(); ++y)
+    for (int x = 0; x < picture.width(); ++x) plane.push_back(picture.pixel(x, y).alpha);
+  return plane;
+}
+
+std::uint8_t maskLevel(const Bitmap& mask, int x, int y) {
+  const std::uint8_t blue = mask.pixel(x, y).blue;
+  return mask.format() == PixelFormat::Bits1 ? static_cast<std::uint8_t>(255 - blue) : blue;
+}
+
+void invertMask(Bitmap& mask) {
+  for (int y = 0; y < mask.height(); ++y)
+    for (int x = 0; x < mask.width(); ++x) {
+      const core::Bgra c = mask.pixel(x, y);
+      mask.setPixel(x, y, {static_cast<std::uint8_t>(255 - c.blue), static_cast<std::uint8_t>(255 - c.green),
+                           static_cast<std::uint8_t>(255 - c.red), c.alpha});
+    }
+}
+
+namespace {
+
+// Keys a picture on white into a two-colour mask (index 0 white, 1 black).
+Bitmap keyOnWhite(const Bitmap& picture) {
+  Bitmap mask(picture.width(), picture.height(), PixelFormat::Bits1);
+  for (int y = 0; y < picture.height(); ++y)
+    for (int x = 0; x < picture.width(); ++x) {
+      const core::Bgra c = picture.pixel(x, y);
+      mask.setIndex(x, y, c.red == 255 && c.green == 255 && c.blue == 255 ? 0 : 1);
+    }
+  return mask;
+}
+
+}  // namespace
+
+Bitmap deriveMask(const Bitmap& picture) {
+  if (picture.format() != PixelFormat::Bits32) return keyOnWhite(picture);
+  // The alpha plane as an 8-bit grey picture (alpha 0 black, 255 white), inverted, keyed.
+  Bitmap grey(picture.width(), picture.height(), PixelFormat::Bits8, core::greyPalette());
+  const core::ByteBuffer alpha = alphaPlane(picture);
+  for (int y = 0; y < grey.height(); ++y)
+    for (int x = 0; x < grey.width(); ++x)
+      grey.setIndex(x, y, alpha[static_cast<std::size_t>(y) * grey.width() + x]);
+  // Inverted, only alpha 0 is white: keying then makes every other pixel black (opaque).
+  invertMask(grey);
+  return keyOnWhite(grey);
+}
+
+void makeMask(core::IconSet& board, SlotId colour, SlotId mask) {
+  const core::Slot& source = board.slot(colour);
+  if (source.depth == 0 || !source.picture) return;
+  const bool fromAlpha = source.picture->format() == PixelFormat::Bits32;
+  board.drawIntoSlot(mask, deriveMask(*source.picture));
+  if (fromAlpha) board.slot(mask).depth = 1;
+}
+
+std::optional<std::pair<SlotId, SlotId>> maskPair(SlotId image) {
+  switch (image) {
+    case SlotId::ic12: case SlotId::im12: return std::pair{SlotId::ic12, SlotId::im12};
+    case SlotId::ic16: case SlotId::im16: return std::pair{SlotId::ic16, SlotId::im16};
+    case SlotId::ic32: case SlotId::im32: return std::pair{SlotId::ic32, SlotId::im32};
+    case SlotId::ic48: case SlotId::im48: return std::pair{SlotId::ic48, SlotId::im48};
+    default: return std::nullopt;
+  }
+}
+
+void createMask(core::IconSet& board, SlotId image) {
+  if (const auto pair = maskPair(image)) makeMask(board, pair->first, pair->second);
+}
+
+void createAllMasks(core::IconSet& board) {
+  for (SlotId colour : {SlotId::ic12, SlotId::ic16, SlotId::ic32, SlotId::ic48})
+    createMask(board, colour);
+}
+
+}  // namespace vexilo::imageops

@@ -1,0 +1,42 @@
+// The envelopes that carry a Macintosh file's forks on other systems: MacBinary (a 128-byte
+// header, the data fork, the resource fork), AppleSingle (a header, a table of entries, the
+// entries) and AppleDouble (the same layout holding the resource fork beside the data file).
+#pragma once
+
+#include <cstdint>
+#include <filesystem>
+#include <span>
+
+#include "core/command_context.h"
+
+namespace vexilo::mac {
+
+// The first 128 bytes of a file, zero-filled where the file is shorter.
+using FileStart = std::span<const std::uint8_t, 128>;
+
+bool isAppleSingle(FileStart head);  // magic 00 05 16 00
+bool isAppleDouble(FileStart head);  // magic 00 05 16 07
+
+// A MacBinary header: version byte 0; a name of 1 to 63 non-zero bytes followed by a zero byte;
+// type and creator either all zero or all non-zero; byte 82 zero; not both fork lengths zero;
+// and, for a file of known length (> 0), fork lengths whose sum, as a signed 32-bit number, is
+// neither negative nor beyond the file's length.
+bool isMacBinary(FileStart head, std::uint64_t fileLength);
+
+// MacBinary: the resource fork first (at 128, or after the data fork padded to a multiple of
+// 128), then a data fork that is icns data. Message 6410 when there is neither a resource fork
+// nor icns data.
+void readMacBinary(core::CommandContext& ctx, const std::filesystem::path& path);
+// AppleSingle and AppleDouble: every resource-fork entry (id 2) among the descriptors of the
+// first 512 bytes; message 6410 when the last one found is empty or there is none.
+void readAppleSingle(core::CommandContext& ctx, const std::filesystem::path& path);
+void readAppleDouble(core::CommandContext& ctx, const std::filesystem::path& path);
+
+// The same readers on the file's bytes.
+void readMacBinaryBytes(core::CommandContext& ctx, core::Bytes file, const std::string& path);
+void readAppleEntries(core::CommandContext& ctx, core::Bytes file, const std::string& path);
+
+// Message 6410: the file holds no resources.
+void reportNoResources(core::CommandContext& ctx, const std::string& path);
+
+}  // namespace vexilo::mac

@@ -1,0 +1,38 @@
+// Macintosh resource forks. All numbers big-endian, offsets from the fork's first byte:
+//   header (16): data area offset, map offset, data area length, map length
+//   data area: per resource a 4-byte length and the data
+//   map: a copy of the header, 8 reserved bytes, the type list offset (28), the name list
+//        offset, at 28 the type count - 1, then 8-byte type entries (type, count - 1, offset of
+//        its reference list from map offset 28) and 12-byte references (id, name offset or
+//        0xFFFF, attributes, 24-bit data offset from the data area, 4 reserved bytes).
+#pragma once
+
+#include <array>
+#include <cstddef>
+#include <vector>
+
+#include "core/bytes.h"
+#include "core/command_context.h"
+
+namespace vexilo::mac {
+
+// Reads the icon resources of the fork held by `fork` (its first byte is the fork's): every
+// ICN#, ics#, icm#, ich#, ics4/8, icm4/8, icl4/8, ich4/8, ict4/8 resource into its slot by the
+// depth rule (all of them, whatever their ids, in map order; each also onto the pasteboard), and
+// every icns resource as an icns family. Other types are skipped, as are resources whose data
+// are shorter than their type holds (compressed ones) or run past the fork. Nothing is reported.
+void readResourceFork(core::CommandContext& ctx, core::Bytes fork);
+
+struct Resource {
+  std::array<char, 4> type;
+  core::Bytes data;
+};
+
+// The id every resource the program writes carries: the Finder's custom-icon id.
+inline constexpr std::int16_t kCustomIconId = -16455;
+
+// A fork holding the resources in order, each under a type of its own, id -16455, no name,
+// attributes 0; data area at 256, bytes 16-255 zero.
+core::ByteBuffer writeResourceFork(const std::vector<Resource>& resources);
+
+}  // namespace vexilo::mac

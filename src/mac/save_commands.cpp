@@ -1,0 +1,162 @@
+#include "mac/save_commands.h"
+
+#include <array>
+#include <cstring>
+
+#include "core/file_helpers.h"
+#include "core/save_flow.h"
+#include "core/string_table.h"
+#include "imageops/masks.h"
+#include "mac/icns.h"
+#include "mac/icon_elements.h"
+#include "mac/resource_fork.h"
+
+namespace vexilo::mac {
+
+using core::SlotId;
+
+namespace {
+
+void padTo128(core::ByteBuffer& out) {
+  out.resize((out.size() + 127) / 128 * 128, 0);
+}
+
+void setIcnsLength(core::ByteBuffer& icns) {
+  core::writeBE32(icns.data() + 4, static_cast<std::uint32_t>(icns.size()));
+}
+
+std::uint32_t now(const core::CommandContext& ctx) { return core::macNow(ctx.timeZoneShift); }
+
+core::FileDialogSpec binDialog(int langOffset, int title) {
+  core::FileDialogSpec dialog = core::dialogFromStrings(langOffset, title, 6426, 6425, 0);
+  dialog.initialName = "*.bin";
+  return dialog;
+}
+
+void saveFamilyAsMacBinary(core::CommandContext& ctx, int title, bool withDataFork) {
+  const auto path = core::chooseSaveTarget(ctx, binDialog(ctx.langOffset, title));
+  if (!path) return;
+  const core::ByteBuffer icns = writeIcnsFamily(ctx.board);
+  const core::ByteBuffer fork = writeResourceFork({{{'i', 'c', 'n', 's'}, icns}});
+  const core::Bytes data = withDataFork ? core::Bytes(icns) : core::Bytes();
+  core::writeOutput(ctx, *path, macBinaryFile(data, fork, now(ctx)));
+}
+
+// The picture the ICN# element is made of.
+std::optional<core::Bitmap> icnSource(core::CommandContext& ctx) {
+  core::IconSet& board = ctx.board;
+  const core::Slot& mask = board.slot(SlotId::im32);
+  if (mask.depth != 0 && mask.picture) return *mask.picture;
+  const core::Slot& colour = board.slot(SlotId::ic32);
+  if (colour.depth == 0 || !colour.picture) {
+    ctx.prompter.showInfo(core::loadLocalString(6100, ctx.langOffset));
+    return std::nullopt;
+  }
+  core::Bitmap copy = *colour.picture;
+  if (colour.depth == core::depthOrdinal(core::PixelFormat::Bits32)) copy.convertTo(core::PixelFormat::Bits32);
+  core::Bitmap derived = imageops::deriveMask(copy);
+  board.drawIntoSlot(SlotId::im32, derived);  // the mask shows; im32's depth stays
+  return derived;
+}
+
+}  // namespace
+
+core::ByteBuffer macBinaryFile(core::Bytes dataFork, core::Bytes resourceFork, std::uint32_t date) {
+  core::ByteBuffer out(128, 0);
+  out[1] = 5;
+  std::memcpy(&out[2], "Icon\r", 5);
+  std::memcpy(&out[65], "ICNSMACS", 8);
+  core::writeBE16(&out[73], 0x4000);  // the invisible flag
+  core::writeBE32(&out[83], static_cast<std::uint32_t>(dataFork.size()));
+  core::writeBE32(&out[87], static_cast<std::uint32_t>(resourceFork.size()));
+  core::writeBE32(&out[91], date);
+  core::writeBE32(&out[95], date);
+  out.insert(out.end(), dataFork.begin(), dataFork.end());
+  padTo128(out);
+  // The resource fork is padded too: MacBinary decoders expect whole 128-byte blocks.
+  out.insert(out.end(), resourceFork.begin(), resourceFork.end());
+  padTo128(out);
+  return out;
+}
+
+std::optional<core::ByteBuffer> buildIcnElement(core::CommandContext& ctx) {
+  const auto source = icnSource(ctx);
+  if (!source) return std::nullopt;
+  std::array<std::uint8_t, 128> bits{};
+  bool any = false;
+  for (int y = 0; y < 32 && y < source->height(); ++y)
+    for (int x = 0; x < 32 && x < source->width(); ++x)
+      if (imageops::maskLevel(*source, x, y) != 0) {
+        bits[static_cast<std::size_t>(y) * 4 + x / 8] |= static_cast<std::uint8_t>(0x80 >> (x % 8));
+        any = true;
+      }
+  if (!any) bits.fill(0xFF);
+  core::ByteBuffer element = {'I', 'C', 'N', '#'};
+  core::appendBE32(element, 8 + 256);
+  // The black-and-white image and its mask are the same bitmap.
+  element.insert(element.end(), bits.begin(), bits.end());
+  element.insert(element.end(), bits.begin(), bits.end());
+  return element;
+}
+
+std::optional<core::ByteBuffer> buildIcl8Element(core::IconSet& board) {
+  if (board.slot(SlotId::ic32).depth == 0) return std::nullopt;
+  core::ByteBuffer element;
+  writeElement8(board, element, SlotId::ic32, 32);
+  return element;
+}
+
+std::optional<core::ByteBuffer> customIconIcns(core::CommandContext& ctx) {
+  const auto icn = buildIcnElement(ctx);
+  if (!icn) return std::nullopt;
+  core::ByteBuffer icns = {'i', 'c', 'n', 's', 0, 0, 0, 0};
+  icns.insert(icns.end(), icn->begin(), icn->end());
+  if (const auto icl = buildIcl8Element(ctx.board)) icns.insert(icns.end(), icl->begin(), icl->end());
+  writeElement32(ctx.board, icns, SlotId::ic32, 32, SlotId::im32);
+  writeElement32(ctx.board, icns, SlotId::ic48, 48, SlotId::im48);
+  setIcnsLength(icns);
+  return icns;
+}
+
+void saveDataFork(core::CommandContext& ctx) {
+  const auto path =
+      core::chooseSaveTarget(ctx, core::dialogFromStrings(ctx.langOffset, 6435, 6436, 6437, 6438));
+  if (!path) return;
+  core::writeOutput(ctx, *path, writeIcnsFamily(ctx.board));
+}
+
+void saveResourceFork(core::CommandContext& ctx) { saveFamilyAsMacBinary(ctx, 6424, false); }
+
+void saveBothForks(core::CommandContext& ctx) { saveFamilyAsMacBinary(ctx, 6442, true); }
+
+void saveSlotAsResource(core::CommandContext& ctx) {
+  // Only an image of an icon size can be an icns element.
+  const auto icns = writeSlotIcns(ctx.board, ctx.board.selected());
+  if (!icns) return;
+  const auto chosen =
+      ctx.prompter.askSavePath(core::dialogFromStrings(ctx.langOffset, 6441, 6436, 6437, 6438));
+  if (!chosen || chosen->empty()) return;
+  const std::string path = *chosen + ".bin";  // always: the file is MacBinary
+  if (core::fileExists(path) && !core::askOverwrite(ctx.prompter, ctx.langOffset, path)) return;
+  const core::ByteBuffer fork = writeResourceFork({{{'i', 'c', 'n', 's'}, *icns}});
+  core::writeOutput(ctx, path, macBinaryFile({}, fork, now(ctx)));
+}
+
+void saveCustomIcon(core::CommandContext& ctx) {
+  const auto path =
+      core::chooseSaveTarget(ctx, core::dialogFromStrings(ctx.langOffset, 6443, 6444, 6445, 6446));
+  if (!path) return;
+  const auto icns = customIconIcns(ctx);
+  if (!icns) return;  // message 6100 was shown; no file was created
+  // The resources hold the elements without their 8-byte headers, the icns whole.
+  const core::Bytes all(*icns);
+  const std::size_t icnAt = 8, iclAt = icnAt + 8 + 256;
+  const bool hasIcl = all.size() >= iclAt + 8 + 1024 && std::memcmp(&all[iclAt], "icl8", 4) == 0;
+  std::vector<Resource> resources;
+  if (hasIcl) resources.push_back({{'i', 'c', 'l', '8'}, all.subspan(iclAt + 8, 1024)});
+  resources.push_back({{'I', 'C', 'N', '#'}, all.subspan(icnAt + 8, 256)});
+  resources.push_back({{'i', 'c', 'n', 's'}, all});
+  core::writeOutput(ctx, *path, macBinaryFile(all, writeResourceFork(resources), now(ctx)));
+}
+
+}  // namespace vexilo::mac
