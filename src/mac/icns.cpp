@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <array>
+#include <map>
+#include <optional>
 #include <span>
 #include <string>
 #include <vector>
@@ -65,70 +67,33 @@ core::ByteBuffer elementPixels(const IconType& type, core::Bytes data, std::size
   const bool it32 = type.width == 128;
   if (declared < 4 * n) return decodeRle32(slice(data, it32 ? 4 : 0, data.size()), n);
   const std::size_t skip = it32 && declared >= 4 * n + 4 ? 4 : 0;
-  const core::Bytes raw = slice(data, skip, 4 * n);
-  core::ByteBuffer pixels(4 * n, 0);
-  for (std::size_t i = 0; i + 4 <= raw.size(); i += 4) {
-    pixels[i] = raw[i + 3];
-    pixels[i + 1] = raw[i + 2];
-    pixels[i + 2] = raw[i + 1];
-    pixels[i + 3] = raw[i];
-  }
-  return pixels;
+  return argbToBgra(slice(data, skip, 4 * n), n);
 }
 
 // Pairs 32-bit pictures with their masks for one reading. A mask right after its picture is
 // taken from there; any other is searched for from the start of the range, which gives the same
-// answer every time: that answer is worked out once for each mask type, so that a file of many
-// small 32-bit elements costs one search per mask type rather than one per element.
+// answer every time: it is searched once for each mask type, so that a file of many small
+// 32-bit elements costs one search per mask type rather than one per element.
 class MaskPairing {
  public:
   explicit MaskPairing(core::Bytes range) : range_(range) {}
 
   void apply(std::size_t next, std::span<std::uint8_t> pixels, std::size_t n) {
-    const auto kind = std::find_if(kMasks.begin(), kMasks.end(),
-                                   [n](const MaskKind& k) { return k.pixels == n; });
-    if (kind == kMasks.end() ||
-        (core::inRange(range_.size(), next, kHeaderBytes) &&
-         std::equal(kind->type, kind->type + 4, range_.begin() + static_cast<std::ptrdiff_t>(next)))) {
-      applyElementMask(range_, next, pixels, n);
-      return;
+    // Looking only at the bytes after the picture tells whether its mask follows it.
+    const core::Bytes after = slice(range_, next, kHeaderBytes + n);
+    core::Bytes mask = findElementMask(after, 0, n);
+    const bool adjacent = !mask.empty() && mask.data() == after.data() + kHeaderBytes;
+    if (!adjacent) {
+      auto& searched = searched_[n];
+      if (!searched) searched = findElementMask(range_, range_.size(), n);
+      mask = *searched;
     }
-    Found& found = searched_[static_cast<std::size_t>(kind - kMasks.begin())];
-    if (found.written.empty()) search(found, n);
-    for (std::size_t i = 0; i < n; ++i)
-      if (found.written[i]) pixels[i * 4 + 3] = found.level[i];
+    for (std::size_t i = 0; i < mask.size() && i < pixels.size() / 4; ++i) pixels[i * 4 + 3] = mask[i];
   }
 
  private:
-  struct MaskKind {
-    std::size_t pixels;
-    const char* type;
-  };
-  static constexpr std::array<MaskKind, 5> kMasks = {
-      {{192, "m8mk"}, {256, "s8mk"}, {1024, "l8mk"}, {2304, "h8mk"}, {16384, "t8mk"}}};
-
-  struct Found {
-    std::vector<bool> written;  // the pixels whose alpha the mask found sets
-    core::ByteBuffer level;
-  };
-
-  // Runs the search from a position holding no mask header (the end of the range) on two probes
-  // whose alphas are all 0 and all 255: where they agree afterwards, the mask wrote that level.
-  void search(Found& found, std::size_t n) {
-    core::ByteBuffer low(4 * n, 0);
-    core::ByteBuffer high(4 * n, 255);
-    applyElementMask(range_, range_.size(), low, n);
-    applyElementMask(range_, range_.size(), high, n);
-    found.written.resize(n);
-    found.level.resize(n);
-    for (std::size_t i = 0; i < n; ++i) {
-      found.written[i] = low[i * 4 + 3] == high[i * 4 + 3];
-      found.level[i] = low[i * 4 + 3];
-    }
-  }
-
   core::Bytes range_;
-  std::array<Found, kMasks.size()> searched_;
+  std::map<std::size_t, std::optional<core::Bytes>> searched_;
 };
 
 // Decodes one known element (not the icns header) whose data are `data` and stores its

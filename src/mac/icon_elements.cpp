@@ -237,10 +237,9 @@ ByteBuffer decodeRle32(core::Bytes coded, std::size_t n) {
   return pixels;
 }
 
-void applyElementMask(core::Bytes range, std::size_t next, std::span<std::uint8_t> pixels,
-                      std::size_t n) {
+core::Bytes findElementMask(core::Bytes range, std::size_t next, std::size_t n) {
   const char* maskType = maskTypeFor(n);
-  if (!maskType) return;
+  if (!maskType) return {};
   std::optional<std::size_t> header;
   if (core::inRange(range.size(), next, 8) &&
       std::memcmp(range.data() + next, maskType, 4) == 0) {
@@ -256,12 +255,27 @@ void applyElementMask(core::Bytes range, std::size_t next, std::span<std::uint8_
       }
     }
   }
-  if (!header || !core::inRange(range.size(), *header, 8)) return;
+  if (!header || !core::inRange(range.size(), *header, 8)) return {};
   const std::uint32_t recordLength = core::readBE32(range.data() + *header + 4);
-  std::size_t length = recordLength > 8 ? recordLength - 8 : 0;
-  length = std::min({length, n, range.size() - (*header + 8), pixels.size() / 4});
-  const std::uint8_t* data = range.data() + *header + 8;
-  for (std::size_t i = 0; i < length; ++i) pixels[i * 4 + 3] = data[i];
+  const std::size_t length = recordLength > 8 ? recordLength - 8 : 0;
+  return range.subspan(*header + 8, std::min({length, n, range.size() - (*header + 8)}));
+}
+
+void applyElementMask(core::Bytes range, std::size_t next, std::span<std::uint8_t> pixels,
+                      std::size_t n) {
+  const core::Bytes mask = findElementMask(range, next, n);
+  for (std::size_t i = 0; i < mask.size() && i < pixels.size() / 4; ++i) pixels[i * 4 + 3] = mask[i];
+}
+
+ByteBuffer argbToBgra(core::Bytes argb, std::size_t n) {
+  ByteBuffer pixels(n * 4, 0);
+  for (std::size_t i = 0; i < n && (i + 1) * 4 <= argb.size(); ++i) {
+    pixels[i * 4 + 0] = argb[i * 4 + 3];
+    pixels[i * 4 + 1] = argb[i * 4 + 2];
+    pixels[i * 4 + 2] = argb[i * 4 + 1];
+    pixels[i * 4 + 3] = argb[i * 4];
+  }
+  return pixels;
 }
 
 // Raw 32-bit files. The raw files met in practice (such as those written by element extractors)
@@ -279,15 +293,7 @@ ByteBuffer decodeRaw32(core::Bytes data, std::size_t n, bool it32) {
   // An it32 long enough to hold them besides the pixels keeps its four zero bytes (as the icns
   // reader takes such an element).
   const std::size_t skip = it32 && data.size() >= n * 4 + 4 ? 4 : 0;
-  ByteBuffer pixels(n * 4);
-  for (std::size_t i = 0; i < n; ++i) {
-    const std::uint8_t* argb = data.data() + skip + i * 4;
-    pixels[i * 4 + 0] = argb[3];
-    pixels[i * 4 + 1] = argb[2];
-    pixels[i * 4 + 2] = argb[1];
-    pixels[i * 4 + 3] = argb[0];
-  }
-  return pixels;
+  return argbToBgra(data.subspan(skip), n);
 }
 
 void storePairBytes(core::IconSet& board, core::Bytes data, int width, int height) {

@@ -56,6 +56,14 @@ core::ByteBuffer decodeRle32(core::Bytes coded, std::size_t n);
 // s8mk, l8mk, h8mk, t8mk by n = 192, 256, 1024, 2304, 16384); otherwise `range` is searched
 // from its start for the mask type (compared without regard to case). Mask data longer than n
 // is cut to n; when no mask is found the alpha stays as it was.
+// The data of the 8-bit mask of a 32-bit picture of n pixels (cut to n), found as
+// applyElementMask finds it; empty when there is none.
+core::Bytes findElementMask(core::Bytes range, std::size_t next, std::size_t n);
+
+// Alpha, red, green, blue pixels (as raw 32-bit element data store them) as n pixels of blue,
+// green, red, alpha; pixels the data do not reach stay 0.
+core::ByteBuffer argbToBgra(core::Bytes argb, std::size_t n);
+
 void applyElementMask(core::Bytes range, std::size_t next, std::span<std::uint8_t> pixels,
                       std::size_t n);
 
