@@ -1,0 +1,137 @@
+// icns files and element records built in memory, a test picture, the slots of an element
+// height, and the comparison of a picture with another decoder's RGBA.
+#pragma once
+
+#include <initializer_list>
+#include <string_view>
+
+#include <gtest/gtest.h>
+
+#include "core/bitmap.h"
+#include "core/bytes.h"
+#include "core/command_context.h"
+#include "core/icon_set.h"
+#include "support/fake_prompter.h"
+#include "support/oracle.h"
+
+namespace vexilo::test {
+
+// A board, a scripted person and the context joining them.
+struct Session {
+  core::IconSet board;
+  FakePrompter prompter;
+  core::CommandContext ctx{board, prompter};
+
+  int depth(core::SlotId id) const { return board.slot(id).depth; }
+  const core::Bitmap& picture(core::SlotId id) const {
+    static const core::Bitmap none;
+    return board.slot(id).picture ? *board.slot(id).picture : none;
+  }
+};
+
+inline void append(core::ByteBuffer& out, std::initializer_list<int> bytes) {
+  for (int b : bytes) out.push_back(static_cast<std::uint8_t>(b));
+}
+
+inline core::ByteBuffer concat(std::initializer_list<core::ByteBuffer> parts) {
+  core::ByteBuffer out;
+  for (const auto& p : parts) out.insert(out.end(), p.begin(), p.end());
+  return out;
+}
+
+// One element record: type, big-endian length counting the 8 header bytes, data.
+inline core::ByteBuffer record(std::string_view type, const core::ByteBuffer& data) {
+  core::ByteBuffer out(type.begin(), type.end());
+  core::appendBE32(out, static_cast<std::uint32_t>(data.size() + 8));
+  out.insert(out.end(), data.begin(), data.end());
+  return out;
+}
+
+// "icns", the total length, then the records.
+inline core::ByteBuffer icnsFile(std::initializer_list<core::ByteBuffer> records) {
+  core::ByteBuffer out = concat({{'i', 'c', 'n', 's', 0, 0, 0, 0}, concat(records)});
+  core::writeBE32(out.data() + 4, static_cast<std::uint32_t>(out.size()));
+  return out;
+}
+
+// A coded plane of n (3 or more) equal values: runs of 130 (FF v), then one run of the rest.
+inline void appendFlatPlane(core::ByteBuffer& out, std::size_t n, int value) {
+  for (; n > 130; n -= 130) append(out, {0xFF, value});
+  append(out, {static_cast<int>(n) + 125, value});
+}
+
+// The coded channels of a 32-bit element of n pixels of one colour.
+inline core::ByteBuffer flatRle(std::size_t n, core::Bgra c) {
+  core::ByteBuffer out;
+  for (int v : {c.red, c.green, c.blue}) appendFlatPlane(out, n, v);
+  return out;
+}
+
+// Flat rows, gradients and scattered values, so that the planes code into runs and literals;
+// alpha 255, or (x * 2 + y) % 256 when `ramp`.
+inline core::Bitmap pattern(int size, int seed, bool ramp = false) {
+  core::Bitmap b(size, size, core::PixelFormat::Bits32);
+  for (int y = 0; y < size; ++y)
+    for (int x = 0; x < size; ++x) {
+      core::Bgra c{200, 90, static_cast<std::uint8_t>(40 + seed), 0};
+      if (y >= size / 4)
+        c = {static_cast<std::uint8_t>((x * y + seed) % 3 == 0 ? 255 : x ^ y),
+             static_cast<std::uint8_t>(y * 5 + x / 3), static_cast<std::uint8_t>(x * 7 + seed), 0};
+      c.alpha = static_cast<std::uint8_t>(ramp ? (x * 2 + y) % 256 : 255);
+      b.setPixel(x, y, c);
+    }
+  return b;
+}
+
+inline core::SlotId colourSlot(int height) {
+  using core::SlotId;
+  return height == 12 ? SlotId::ic12 : height == 16 ? SlotId::ic16 : height == 32 ? SlotId::ic32
+       : height == 48 ? SlotId::ic48 : SlotId::ic128;
+}
+inline core::SlotId maskSlot(int height) {
+  return static_cast<core::SlotId>(static_cast<int>(colourSlot(height)) + 1);
+}
+
+// The top-left of a picture against a decoded RGBA one: colour where their alpha is above 0,
+// alpha as well when asked.
+inline ::testing::AssertionResult sameRgba(const core::Bitmap& ours, const RgbaImage& theirs,
+                                           bool compareAlpha = true) {
+  if (ours.width() < theirs.width || ours.height() < theirs.height)
+    return ::testing::AssertionFailure() << "ours is " << ours.width() << "x" << ours.height();
+  for (int y = 0; y < theirs.height; ++y)
+    for (int x = 0; x < theirs.width; ++x) {
+      const core::Bgra p = ours.pixel(x, y);
+      const std::uint8_t* q = theirs.at(x, y);
+      if ((compareAlpha && p.alpha != q[3]) ||
+          (q[3] > 0 && (p.red != q[0] || p.green != q[1] || p.blue != q[2])))
+        return ::testing::AssertionFailure()
+               << "(" << x << "," << y << "): ours " << int(p.red) << "," << int(p.green) << ","
+               << int(p.blue) << "," << int(p.alpha) << " theirs " << int(q[0]) << "," << int(q[1])
+               << "," << int(q[2]) << "," << int(q[3]);
+    }
+  return ::testing::AssertionSuccess();
+}
+
+// A picture as RGBA, to be compared with sameRgba.
+inline RgbaImage toRgba(const core::Bitmap& b) {
+  RgbaImage out{b.width(), b.height(), {}};
+  for (int y = 0; y < b.height(); ++y)
+    for (int x = 0; x < b.width(); ++x) {
+      const core::Bgra c = b.pixel(x, y);
+      out.rgba.insert(out.rgba.end(), {c.red, c.green, c.blue, c.alpha});
+    }
+  return out;
+}
+
+// Another decoder's alpha as a mask slot shows it: grey levels (white opaque) or, for a 1-bit
+// mask, black where opaque and white elsewhere.
+inline RgbaImage alphaAsMask(RgbaImage image, bool oneBit) {
+  for (std::size_t i = 0; i < image.rgba.size(); i += 4) {
+    const std::uint8_t a = image.rgba[i + 3];
+    image.rgba[i] = image.rgba[i + 1] = image.rgba[i + 2] = oneBit ? (a ? 0 : 255) : a;
+    image.rgba[i + 3] = 255;
+  }
+  return image;
+}
+
+}  // namespace vexilo::test
