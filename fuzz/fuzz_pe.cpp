@@ -1,0 +1,45 @@
+// Feeds arbitrary bytes to the executable resource walk: every resource it gives must lie
+// within the input, and handing them to the ICO reader and the BMP import must stay sound.
+#include <cstddef>
+#include <cstdint>
+#include <cstdlib>
+#include <optional>
+#include <string>
+
+#include "core/command_context.h"
+#include "win/pe_resources.h"
+
+namespace {
+
+// Nobody at the screen: messages are dropped, questions answered No, dialogs cancelled.
+class SilentPrompter : public vexilo::core::Prompter {
+ public:
+  void showInfo(const std::string&) override {}
+  bool askYesNo(const std::string&) override { return false; }
+  std::optional<std::string> askOpenPath(const vexilo::core::FileDialogSpec&) override {
+    return std::nullopt;
+  }
+  std::optional<std::string> askSavePath(const vexilo::core::FileDialogSpec&) override {
+    return std::nullopt;
+  }
+};
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+  using namespace vexilo;
+  const core::Bytes file(data, size);
+  for (const win::PeResource& r : win::readPeResources(file)) {
+    if (r.type != win::kResourceBitmap && r.type != win::kResourceIcon) std::abort();
+    if (r.data.data() < data || r.data.data() + r.data.size() > data + size) std::abort();
+  }
+  // A fresh board is costly to draw (its pasteboard grids): the board is reset by assigning
+  // one drawn once, which also keeps its large buffers from one input to the next.
+  static const core::IconSet kFresh;
+  static core::IconSet board;
+  board = kFresh;
+  SilentPrompter prompter;
+  core::CommandContext ctx{board, prompter};
+  win::readExeBytes(ctx, file);
+  return 0;
+}
