@@ -8,6 +8,7 @@
 #include <QFrame>
 #include <QGuiApplication>
 #include <QLabel>
+#include <QLayout>
 #include <QLocale>
 #include <QMenuBar>
 #include <QMimeData>
@@ -23,8 +24,15 @@
 #include "core/file_helpers.h"
 #include "core/help_path.h"
 #include "core/string_table.h"
+#include "imageops/masks.h"
+#include "mac/icns.h"
 #include "mac/palette_swatches.h"
+#include "mac/save_commands.h"
+#include "open/open_command.h"
+#include "ui/edit_commands.h"
+#include "ui/help_commands.h"
 #include "ui/qt_prompter.h"
+#include "ui/windows_commands.h"
 #include "ui/slot_view.h"
 
 namespace vexilo::ui {
@@ -165,13 +173,38 @@ MainWindow::MainWindow(core::SettingsStore& settingsStore, core::HelpViewer& hel
   connect(pageMain_, &QTabWidget::currentChanged, this, &MainWindow::onPageMainChanged);
   connect(pagePal_, &QTabWidget::currentChanged, this, &MainWindow::onPagePalChanged);
 
+  setCommand("O", [this] {
+    core::CommandContext ctx = context();
+    if (const auto path = open::askFileToImport(ctx)) {
+      pageMain_->setCurrentIndex(0);
+      openIconFile(*path);
+    }
+  });
+  // Commands that only need the board and the person at the screen.
+  const std::pair<const char*, void (*)(core::CommandContext&)> contextCommands[] = {
+      {"Icns", mac::icnsClick},           {"DatF", mac::saveDataFork},
+      {"ResF", mac::saveResourceFork},    {"F2", mac::saveBothForks},
+      {"Ress", mac::saveSlotAsResource},  {"iFat", mac::saveCustomIcon},
+  };
+  for (const auto& [name, command] : contextCommands) {
+    setCommand(name, [this, command] {
+      core::CommandContext ctx = context();
+      command(ctx);
+    });
+  }
+  installEditCommands(*this);
+  installHelpCommands(*this, help_);
+  installWindowsCommands(*this);
+  setCommand("CM", [this] { imageops::createMask(board_, popupSlot_); });
+  setCommand("CMs", [this] { imageops::createAllMasks(board_); });
   setCommand("Q", [this] { close(); });
   setCommand("EN", [this] { switchLanguage(core::kEnglish); });
   setCommand("FR", [this] { switchLanguage(core::kFrench); });
   for (int k = 0; k < core::RecentMenu::kItems; ++k)
     setCommand(QString("R1%1").arg(k + 1), [this, k] { reopen(k); });
 
-  setFixedSize(kClientWidth, menuBar()->sizeHint().height() + kPageHeight + kStatusHeight);
+  // Fixed size: the menu bar, the pages and the status bar, whatever the menus' captions.
+  layout()->setSizeConstraint(QLayout::SetFixedSize);
 }
 
 MainWindow::~MainWindow() = default;
@@ -513,11 +546,15 @@ void MainWindow::reopen(int item) {
 
 void MainWindow::openIconFile(const std::string& path) {
   statusPanel_->setText(QString::fromStdString(path));
-  auto it = commands_.find(QStringLiteral("OpenIconFile"));
-  if (it != commands_.end()) it->second();
+  core::CommandContext ctx = context();
+  open::openIconFile(ctx, path);
   settings_.addRecentFile(path, recent_);
   showRecentMenu();
   refresh();
+}
+
+core::CommandContext MainWindow::context() {
+  return core::CommandContext{board_, *prompter_, langOffset_, &settings_, &progressSink_, timeZoneShift_};
 }
 
 bool MainWindow::anyBoardSlotFilled() const {

@@ -12,6 +12,7 @@
 #include <memory>
 #include <string>
 
+#include "core/command_context.h"
 #include "core/file_helpers.h"
 #include "core/icon_set.h"
 #include "core/interaction.h"
@@ -51,6 +52,8 @@ class MainWindow : public QMainWindow {
   std::int32_t timeZoneShift() const { return timeZoneShift_; }
   core::Prompter& prompter() { return *prompter_; }
   core::Settings& settings() { return settings_; }
+  // What commands work with, in the language in use.
+  core::CommandContext context();
 
   // A menu item or submenu by its name (F1, O, S, IcoF, DatF, ..., PX, Prof, b32, ...).
   QAction* action(const QString& name) const;
@@ -75,6 +78,8 @@ class MainWindow : public QMainWindow {
   void selectSlot(core::SlotId id);
   // Sets the enabled states as the pop-up menu does when opened on `id` (tests use this too).
   void preparePopup(core::SlotId id);
+  // Reads a file onto the board (File > Import, Reopen): its path in the status bar, the
+  // reader of its kind, the recent files.
   void openIconFile(const std::string& path);
   void switchLanguage(int offset);
   void applyLanguage();

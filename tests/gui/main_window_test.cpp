@@ -214,7 +214,7 @@ TEST_F(MainWindowTest, LanguageSwitchRelabelsAndIsStoredAtClose) {
   window->runCommand("FR");  // already French: no relabelling
   EXPECT_EQ(window->action("F1")->text(), "marker");
 
-  window->close();
+  window->runCommand("Q");  // File > Quit closes the window, which stores the language
   const auto lang = store.valuesOf(kMachine, "Software\\Korvane\\Vexilo\\Lang");
   ASSERT_EQ(lang.size(), 1u);
   EXPECT_EQ(lang[0].text, "1");

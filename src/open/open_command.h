@@ -1,0 +1,46 @@
+// File > Import and the format dispatch: the one place that knows every reader. A file is
+// recognised by its content first (icns, AppleSingle, AppleDouble, MacBinary, Windows
+// executable), then by its extension.
+#pragma once
+
+#include <filesystem>
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "core/command_context.h"
+
+namespace vexilo::open {
+
+// Kinds of file. The extension kinds are those of the extension table (0 .ico, 1 .bmp,
+// 2 .icns, 3-27 raw icon elements, 28 JPEG); content kinds are negative so they never clash.
+enum Kind : int {
+  kUnknown = -1,
+  kIco = 0,
+  kBmp = 1,
+  kIcns = 2,
+  kJpeg = 28,
+  kAppleSingle = -10,
+  kAppleDouble = -11,
+  kMacBinary = -12,
+  kExecutable = -13,
+};
+
+// The kind of the text from the path's last "." on (lower-cased): the first table extension it
+// begins with (so ".icons" is an .ico file), or kUnknown. A text of more than six characters
+// after the dot is no extension of the table.
+int extensionKind(std::string_view path);
+
+// The kind of the file by its first 128 bytes (and its length), or kUnknown, also when it
+// cannot be opened.
+int sniffFileKind(const std::filesystem::path& path);
+
+// Reads the file onto the board with the reader of its kind; message 6422 for a file of no
+// known kind. Readers report their own problems.
+void openIconFile(core::CommandContext& ctx, const std::string& path);
+
+// The open dialog in the last folder used; the chosen path (stored as the last folder), or
+// nothing on cancel.
+std::optional<std::string> askFileToImport(core::CommandContext& ctx);
+
+}  // namespace vexilo::open
