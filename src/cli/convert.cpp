@@ -1,0 +1,153 @@
+#include "cli/convert.h"
+
+#include <sys/stat.h>
+
+#include <ctime>
+#include <filesystem>
+#include <functional>
+#include <system_error>
+
+#include "cli/console_prompter.h"
+#include "cli/png_dump.h"
+#include "core/command_context.h"
+#include "core/file_helpers.h"
+#include "core/save_flow.h"
+#include "imageops/masks.h"
+#include "mac/icns.h"
+#include "mac/save_commands.h"
+#include "open/open_command.h"
+#include "win/bmp_jpeg.h"
+#include "win/ico_writer.h"
+
+namespace vexilo::cli {
+
+namespace {
+
+namespace fs = std::filesystem;
+using Command = std::function<void(core::CommandContext&)>;
+
+// What tells one content of a file from the next: the writers replace a file by renaming a
+// new one over it, so a written file has a new identity even when its bytes are the same.
+struct FileStamp {
+  bool exists = false;
+  dev_t device = 0;
+  ino_t inode = 0;
+  fs::file_time_type time{};
+  friend bool operator==(const FileStamp&, const FileStamp&) = default;
+};
+
+FileStamp stampOf(const std::string& path) {
+  struct stat st {};
+  if (::stat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) return {};
+  std::error_code ec;
+  return {true, st.st_dev, st.st_ino, fs::last_write_time(path, ec)};
+}
+
+Command commandOf(const Output& output) {
+  switch (output.kind) {
+    case OutputKind::Icns: return output.slot ? mac::icnsClick : mac::saveDataFork;
+    case OutputKind::Ico: return output.slot ? win::icoClick : win::wicClick;
+    case OutputKind::MacBinaryResource: return mac::saveResourceFork;
+    case OutputKind::MacBinaryBoth: return mac::saveBothForks;
+    case OutputKind::CustomIcon: return mac::saveCustomIcon;
+    case OutputKind::Bmp: return win::sbmClick;
+    case OutputKind::Jpeg: return win::jpgClick;
+  }
+  return {};
+}
+
+// A file of the dump, written the way the save commands write theirs.
+Command dumpFileCommand(core::ByteBuffer bytes) {
+  return [bytes = std::move(bytes)](core::CommandContext& ctx) {
+    if (const auto path = core::chooseSaveTarget(ctx, core::FileDialogSpec{}))
+      core::writeOutput(ctx, *path, bytes);
+  };
+}
+
+class Run {
+ public:
+  Run(const Arguments& args, std::ostream& err)
+      : args_(args),
+        prompter_(err, args.langOffset, args.force),
+        ctx_{board_, prompter_, args.langOffset, nullptr, nullptr,
+             core::timeZoneShift(static_cast<std::int64_t>(std::time(nullptr)))} {}
+
+  // Every input in order; whether all of them were read without a message.
+  bool read() {
+    prompter_.take();
+    for (const std::string& input : args_.inputs) open::openIconFile(ctx_, input);
+    return prompter_.take().messages == 0;
+  }
+
+  void createMasks() { imageops::createAllMasks(board_); }
+
+  const core::IconSet& board() const { return board_; }
+
+  // DIR/<slot>.png for every slot holding a picture, and DIR/board.txt; whether all were written.
+  bool dump(const std::string& dir) {
+    std::error_code ec;
+    fs::create_directories(dir, ec);
+    if (!fs::is_directory(dir, ec)) {
+      core::showFileError(prompter_, args_.langOffset, dir);
+      return false;
+    }
+    bool ok = true;
+    for (std::size_t i = 0; i < core::kSlotCount; ++i) {
+      const auto id = static_cast<core::SlotId>(i);
+      if (!holdsPicture(board_, id)) continue;
+      const std::string path = (fs::path(dir) / (std::string(core::slotName(id)) + ".png")).string();
+      auto png = encodePng(*board_.slot(id).picture);
+      ok = save(png ? dumpFileCommand(std::move(*png)) : Command(), path) && ok;
+    }
+    const std::string listing = boardListing(board_);
+    const std::string path = (fs::path(dir) / "board.txt").string();
+    return save(dumpFileCommand(core::ByteBuffer(listing.begin(), listing.end())), path) && ok;
+  }
+
+  // One output of the command line; whether it was written.
+  bool write(const Output& output) {
+    if (output.slot) board_.select(*output.slot);
+    return save(commandOf(output), output.path);
+  }
+
+ private:
+  // Runs a save command whose dialog answers `path`. The file counts as written when the
+  // command asked for it, nobody refused or reported anything, and the file now is another.
+  bool save(const Command& command, const std::string& path) {
+    const FileStamp before = stampOf(path);
+    prompter_.take();
+    prompter_.setSavePath(path);
+    if (command) command(ctx_);
+    prompter_.setSavePath({});
+    const ConsolePrompter::Record record = prompter_.take();
+    const FileStamp after = stampOf(path);
+    if (record.savePaths > 0 && record.refusals == 0 && record.messages == 0 && after.exists &&
+        after != before)
+      return true;
+    // A command that stops without a word (a slot without a picture, an encoder failure).
+    if (record.refusals == 0 && record.messages == 0)
+      prompter_.note(args_.langOffset ? path + " : rien n'a été écrit." : path + ": nothing was written.");
+    return false;
+  }
+
+  const Arguments& args_;
+  core::IconSet board_;
+  ConsolePrompter prompter_;
+  core::CommandContext ctx_;
+};
+
+}  // namespace
+
+int runConversion(const Arguments& args, std::ostream& out, std::ostream& err) {
+  Run run(args, err);
+  const bool inputsRead = run.read();
+  if (args.mask) run.createMasks();
+  if (args.list) out << boardListing(run.board()) << std::flush;
+  bool written = true;
+  if (args.dumpDir) written = run.dump(*args.dumpDir);
+  for (const Output& output : args.outputs) written = run.write(output) && written;
+  if (!inputsRead) return kExitInput;
+  return written ? kExitOk : kExitOutput;
+}
+
+}  // namespace vexilo::cli
