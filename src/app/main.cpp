@@ -8,6 +8,7 @@
 
 int main(int argc, char** argv) {
   QApplication app(argc, argv);
+  Q_INIT_RESOURCE(vexilo);  // the pictures compiled into the ui library
   QApplication::setApplicationName("Vexilo");
   QApplication::setOrganizationName("Korvane");
   QApplication::setWindowIcon(QIcon(":/vexilo/vexilo.png"));
