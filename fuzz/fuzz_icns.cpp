@@ -9,23 +9,7 @@
 
 #include "core/command_context.h"
 #include "mac/icns.h"
-
-namespace {
-
-// Nobody at the screen: messages are dropped, questions answered No, dialogs cancelled.
-class SilentPrompter : public vexilo::core::Prompter {
- public:
-  void showInfo(const std::string&) override {}
-  bool askYesNo(const std::string&) override { return false; }
-  std::optional<std::string> askOpenPath(const vexilo::core::FileDialogSpec&) override {
-    return std::nullopt;
-  }
-  std::optional<std::string> askSavePath(const vexilo::core::FileDialogSpec&) override {
-    return std::nullopt;
-  }
-};
-
-}  // namespace
+#include "silent_prompter.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   using namespace vexilo;

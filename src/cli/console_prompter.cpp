@@ -46,11 +46,11 @@ bool ConsolePrompter::askYesNo(const std::string& text) {
   return false;
 }
 
-std::optional<std::string> ConsolePrompter::askOpenPath(const core::FileDialogSpec&) {
+std::optional<std::string> ConsolePrompter::askOpenPath(const core::FileDialogRequest&) {
   return std::nullopt;
 }
 
-std::optional<std::string> ConsolePrompter::askSavePath(const core::FileDialogSpec&) {
+std::optional<std::string> ConsolePrompter::askSavePath(const core::FileDialogRequest&) {
   if (savePath_.empty()) return std::nullopt;
   ++record_.savePaths;
   return savePath_;

@@ -32,8 +32,8 @@ class ConsolePrompter : public core::Prompter {
 
   void showInfo(const std::string& text) override;
   bool askYesNo(const std::string& text) override;
-  std::optional<std::string> askOpenPath(const core::FileDialogSpec& spec) override;
-  std::optional<std::string> askSavePath(const core::FileDialogSpec& spec) override;
+  std::optional<std::string> askOpenPath(const core::FileDialogRequest& request) override;
+  std::optional<std::string> askSavePath(const core::FileDialogRequest& request) override;
 
  private:
   std::ostream& err_;

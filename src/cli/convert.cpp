@@ -59,7 +59,7 @@ Command commandOf(const Output& output) {
 // A file of the dump, written the way the save commands write theirs.
 Command dumpFileCommand(core::ByteBuffer bytes) {
   return [bytes = std::move(bytes)](core::CommandContext& ctx) {
-    if (const auto path = core::chooseSaveTarget(ctx, core::FileDialogSpec{}))
+    if (const auto path = core::chooseSaveTarget(ctx, core::FileDialogRequest{}))
       core::writeOutput(ctx, *path, bytes);
   };
 }

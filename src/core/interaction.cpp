@@ -12,15 +12,15 @@ bool askOverwrite(Prompter& prompter, int langOffset, const std::string& path) {
   return prompter.askYesNo(formatMessage(loadLocalString(1051, langOffset), path));
 }
 
-FileDialogSpec dialogFromStrings(int langOffset, int titleId, int filterId, int extensionId,
+FileDialogRequest dialogFromStrings(int langOffset, int titleId, int filterId, int extensionId,
                                  int initialNameId) {
   auto text = [langOffset](int id) { return id ? loadLocalString(id, langOffset) : std::string(); };
-  FileDialogSpec spec;
-  spec.title = text(titleId);
-  spec.filter = text(filterId);
-  spec.defaultExtension = text(extensionId);
-  spec.initialName = text(initialNameId);
-  return spec;
+  FileDialogRequest request;
+  request.title = text(titleId);
+  request.filter = text(filterId);
+  request.defaultExtension = text(extensionId);
+  request.initialName = text(initialNameId);
+  return request;
 }
 
 }  // namespace vexilo::core

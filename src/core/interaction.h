@@ -9,7 +9,7 @@ namespace vexilo::core {
 
 // A file dialog as the commands describe it. The filter is in the program's own form:
 // "Icon Files [*.ico]|*.ico|All Files [*.*]|*.*", description and patterns alternating.
-struct FileDialogSpec {
+struct FileDialogRequest {
   std::string title;
   std::string filter;
   std::string defaultExtension;  // without the dot; appended when the name typed has none
@@ -25,14 +25,14 @@ class Prompter {
   // The question box; true for Yes.
   virtual bool askYesNo(const std::string& text) = 0;
   // An existing file to open, or nothing on cancel.
-  virtual std::optional<std::string> askOpenPath(const FileDialogSpec& spec) = 0;
+  virtual std::optional<std::string> askOpenPath(const FileDialogRequest& request) = 0;
   // A file to write, or nothing on cancel. Never asks about overwriting: commands ask that
   // themselves with askOverwrite.
-  virtual std::optional<std::string> askSavePath(const FileDialogSpec& spec) = 0;
+  virtual std::optional<std::string> askSavePath(const FileDialogRequest& request) = 0;
 };
 
 // A dialog described by string-table texts in the language in use (0: none).
-FileDialogSpec dialogFromStrings(int langOffset, int titleId, int filterId, int extensionId,
+FileDialogRequest dialogFromStrings(int langOffset, int titleId, int filterId, int extensionId,
                                  int initialNameId);
 
 // Message 1041 about a file that could not be opened or created.

@@ -4,7 +4,7 @@
 
 namespace vexilo::core {
 
-std::optional<std::string> chooseSaveTarget(CommandContext& ctx, const FileDialogSpec& dialog) {
+std::optional<std::string> chooseSaveTarget(CommandContext& ctx, const FileDialogRequest& dialog) {
   std::optional<std::string> path = ctx.prompter.askSavePath(dialog);
   if (!path || path->empty()) return std::nullopt;
   if (fileExists(*path) && !askOverwrite(ctx.prompter, ctx.langOffset, *path)) return std::nullopt;

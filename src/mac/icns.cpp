@@ -229,7 +229,7 @@ void icnsClick(core::CommandContext& ctx) {
   const SlotId slot = ctx.board.selected();
   const int size = core::controlSize(slot).width;
   if (size != 16 && size != 32 && size != 48 && size != 128) return;
-  const core::FileDialogSpec dialog = core::dialogFromStrings(ctx.langOffset, 6435, 6436, 6437, 6438);
+  const core::FileDialogRequest dialog = core::dialogFromStrings(ctx.langOffset, 6435, 6436, 6437, 6438);
   const auto path = core::chooseSaveTarget(ctx, dialog);
   if (!path) return;
   // Encoding converts the slot's picture to 32 bits, so it waits until the file is chosen.

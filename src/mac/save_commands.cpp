@@ -27,8 +27,8 @@ void setIcnsLength(core::ByteBuffer& icns) {
 
 std::uint32_t now(const core::CommandContext& ctx) { return core::macNow(ctx.timeZoneShift); }
 
-core::FileDialogSpec binDialog(int langOffset, int title) {
-  core::FileDialogSpec dialog = core::dialogFromStrings(langOffset, title, 6426, 6425, 0);
+core::FileDialogRequest binDialog(int langOffset, int title) {
+  core::FileDialogRequest dialog = core::dialogFromStrings(langOffset, title, 6426, 6425, 0);
   dialog.initialName = "*.bin";
   return dialog;
 }

@@ -113,7 +113,7 @@ void openIconFile(core::CommandContext& ctx, const std::string& path) {
 }
 
 std::optional<std::string> askFileToImport(core::CommandContext& ctx) {
-  core::FileDialogSpec dialog = core::dialogFromStrings(ctx.langOffset, 6420, 6419, 6425, 6421);
+  core::FileDialogRequest dialog = core::dialogFromStrings(ctx.langOffset, 6420, 6419, 6425, 6421);
   if (ctx.settings) dialog.initialDirectory = ctx.settings->readLastDir(std::string());
   std::optional<std::string> path = ctx.prompter.askOpenPath(dialog);
   if (!path || path->empty()) return std::nullopt;

@@ -10,9 +10,9 @@
 namespace vexilo::ui {
 namespace {
 
-std::optional<std::string> runFileDialog(QWidget* owner, const core::FileDialogSpec& spec,
+std::optional<std::string> runFileDialog(QWidget* owner, const core::FileDialogRequest& request,
                                          bool save) {
-  QFileDialog dialog(owner, QString::fromStdString(spec.title));
+  QFileDialog dialog(owner, QString::fromStdString(request.title));
   // The widget-based dialog behaves the same on every platform.
   dialog.setOption(QFileDialog::DontUseNativeDialog);
   if (save) {
@@ -23,17 +23,17 @@ std::optional<std::string> runFileDialog(QWidget* owner, const core::FileDialogS
     dialog.setAcceptMode(QFileDialog::AcceptOpen);
     dialog.setFileMode(QFileDialog::ExistingFile);
   }
-  const QString filter = toQtFilter(spec.filter);
+  const QString filter = toQtFilter(request.filter);
   if (!filter.isEmpty()) dialog.setNameFilter(filter);
-  if (!spec.defaultExtension.empty()) {
-    dialog.setDefaultSuffix(QString::fromStdString(spec.defaultExtension));
+  if (!request.defaultExtension.empty()) {
+    dialog.setDefaultSuffix(QString::fromStdString(request.defaultExtension));
   }
-  if (!spec.initialDirectory.empty()) {
-    dialog.setDirectory(QString::fromStdString(spec.initialDirectory));
+  if (!request.initialDirectory.empty()) {
+    dialog.setDirectory(QString::fromStdString(request.initialDirectory));
   }
   // A pattern such as "*.ico" only echoes the filter; it names no file.
-  if (!spec.initialName.empty() && spec.initialName.find_first_of("*?") == std::string::npos) {
-    dialog.selectFile(QString::fromStdString(spec.initialName));
+  if (!request.initialName.empty() && request.initialName.find_first_of("*?") == std::string::npos) {
+    dialog.selectFile(QString::fromStdString(request.initialName));
   }
   if (dialog.exec() != QDialog::Accepted) return std::nullopt;
   const QStringList files = dialog.selectedFiles();
@@ -79,12 +79,12 @@ bool QtPrompter::askYesNo(const std::string& text) {
   return box.run();
 }
 
-std::optional<std::string> QtPrompter::askOpenPath(const core::FileDialogSpec& spec) {
-  return runFileDialog(owner_, spec, false);
+std::optional<std::string> QtPrompter::askOpenPath(const core::FileDialogRequest& request) {
+  return runFileDialog(owner_, request, false);
 }
 
-std::optional<std::string> QtPrompter::askSavePath(const core::FileDialogSpec& spec) {
-  return runFileDialog(owner_, spec, true);
+std::optional<std::string> QtPrompter::askSavePath(const core::FileDialogRequest& request) {
+  return runFileDialog(owner_, request, true);
 }
 
 }  // namespace vexilo::ui

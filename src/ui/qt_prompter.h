@@ -27,8 +27,8 @@ class QtPrompter final : public core::Prompter {
 
   void showInfo(const std::string& text) override;
   bool askYesNo(const std::string& text) override;
-  std::optional<std::string> askOpenPath(const core::FileDialogSpec& spec) override;
-  std::optional<std::string> askSavePath(const core::FileDialogSpec& spec) override;
+  std::optional<std::string> askOpenPath(const core::FileDialogRequest& request) override;
+  std::optional<std::string> askSavePath(const core::FileDialogRequest& request) override;
 
  private:
   QPointer<QWidget> owner_;

@@ -296,7 +296,7 @@ std::optional<core::ByteBuffer> encodeJpeg(const core::Bitmap& picture, int qual
 void sbmClick(core::CommandContext& ctx) {
   const core::Bitmap* picture = selectedPicture(ctx);
   if (!picture) return;
-  const core::FileDialogSpec dialog = core::dialogFromStrings(ctx.langOffset, 6431, 6432, 6433, 6434);
+  const core::FileDialogRequest dialog = core::dialogFromStrings(ctx.langOffset, 6431, 6432, 6433, 6434);
   const auto path = core::chooseSaveTarget(ctx, dialog);
   if (!path) return;
   core::writeOutput(ctx, *path, core::encodeBmp(*picture));
@@ -305,7 +305,7 @@ void sbmClick(core::CommandContext& ctx) {
 void jpgClick(core::CommandContext& ctx) {
   const core::Bitmap* picture = selectedPicture(ctx);
   if (!picture) return;
-  const core::FileDialogSpec dialog = core::dialogFromStrings(ctx.langOffset, 6427, 6428, 6429, 6430);
+  const core::FileDialogRequest dialog = core::dialogFromStrings(ctx.langOffset, 6427, 6428, 6429, 6430);
   const auto path = core::chooseSaveTarget(ctx, dialog);
   if (!path) return;
   if (const auto bytes = encodeJpeg(*picture)) core::writeOutput(ctx, *path, *bytes);

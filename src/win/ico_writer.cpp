@@ -77,7 +77,7 @@ void appendImage(core::ByteBuffer& out, core::IconSet& board, SlotId slot, const
 }
 
 void saveIco(core::CommandContext& ctx, bool family) {
-  const core::FileDialogSpec dialog =
+  const core::FileDialogRequest dialog =
       core::dialogFromStrings(ctx.langOffset, 6423, 6440, 6418, 6439);
   const auto path = core::chooseSaveTarget(ctx, dialog);
   if (!path) return;

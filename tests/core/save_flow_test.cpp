@@ -31,7 +31,7 @@ TEST_F(SaveFlow, AnExistingFileIsReplacedOnlyAfterYes) {
   const auto target = (dir / "out.icns").string();
   test::writeFile(target, core::ByteBuffer{1, 2, 3});
   core::CommandContext ctx = context();
-  const core::FileDialogSpec dialog = core::dialogFromStrings(0, 6435, 6436, 6437, 6438);
+  const core::FileDialogRequest dialog = core::dialogFromStrings(0, 6435, 6436, 6437, 6438);
   EXPECT_EQ(dialog.filter, "icns Files [*.icns]|*.icns|All Files [*.*]|*.*");
 
   prompter.paths = {target, target, std::nullopt};

@@ -298,7 +298,7 @@ TEST(MessageBoxFileDialog, SaveNeverAsksAboutOverwritingAndAddsTheExtension) {
   test::TempDir dir;
   const std::string existing = (dir / "old.ico").string();
   std::ofstream(existing) << "x";
-  core::FileDialogSpec spec{"Save the icon", std::string(core::lookupString(6440)), "ico",
+  core::FileDialogRequest request{"Save the icon", std::string(core::lookupString(6440)), "ico",
                             "*.ico", dir.path().string()};
 
   {
@@ -318,10 +318,10 @@ TEST(MessageBoxFileDialog, SaveNeverAsksAboutOverwritingAndAddsTheExtension) {
       // QFileDialog::accept(); a second modal box here would be left to the watchdog.
       static_cast<QDialog*>(dialog)->accept();
     });
-    EXPECT_EQ(f.prompter.askSavePath(spec), existing);
+    EXPECT_EQ(f.prompter.askSavePath(request), existing);
   }
 
-  spec.initialName = "draft";
+  request.initialName = "draft";
   {
     WhenModal driver([&](QWidget& box) {
       if (auto* name = child<QLineEdit>(box, "fileNameEdit")) {
@@ -329,11 +329,11 @@ TEST(MessageBoxFileDialog, SaveNeverAsksAboutOverwritingAndAddsTheExtension) {
       }
       static_cast<QDialog&>(box).accept();
     });
-    EXPECT_EQ(f.prompter.askSavePath(spec), (dir / "draft.ico").string());
+    EXPECT_EQ(f.prompter.askSavePath(request), (dir / "draft.ico").string());
   }
 
   WhenModal cancel([](QWidget& box) { pressKey(box, Qt::Key_Escape); });
-  EXPECT_EQ(f.prompter.askSavePath(spec), std::nullopt);
+  EXPECT_EQ(f.prompter.askSavePath(request), std::nullopt);
 }
 
 TEST(MessageBoxFileDialog, OpenWantsAnExistingFile) {
@@ -341,7 +341,7 @@ TEST(MessageBoxFileDialog, OpenWantsAnExistingFile) {
   test::TempDir dir;
   const std::string existing = (dir / "icon.ico").string();
   std::ofstream(existing) << "x";
-  const core::FileDialogSpec spec{"Open", std::string(core::lookupString(6419)), "ico", "*.ico",
+  const core::FileDialogRequest request{"Open", std::string(core::lookupString(6419)), "ico", "*.ico",
                                   dir.path().string()};
   {
     WhenModal driver([&](QWidget& box) {
@@ -353,10 +353,10 @@ TEST(MessageBoxFileDialog, OpenWantsAnExistingFile) {
       dialog->selectFile(QString::fromStdString(existing));
       static_cast<QDialog*>(dialog)->accept();
     });
-    EXPECT_EQ(f.prompter.askOpenPath(spec), existing);
+    EXPECT_EQ(f.prompter.askOpenPath(request), existing);
   }
   WhenModal cancel([](QWidget& box) { box.close(); });
-  EXPECT_EQ(f.prompter.askOpenPath(spec), std::nullopt);
+  EXPECT_EQ(f.prompter.askOpenPath(request), std::nullopt);
 }
 
 }  // namespace

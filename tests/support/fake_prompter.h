@@ -16,8 +16,8 @@ class FakePrompter : public core::Prompter {
  public:
   std::vector<std::string> infos;
   std::vector<std::string> questions;
-  std::vector<core::FileDialogSpec> openDialogs;
-  std::vector<core::FileDialogSpec> saveDialogs;
+  std::vector<core::FileDialogRequest> openDialogs;
+  std::vector<core::FileDialogRequest> saveDialogs;
   std::deque<bool> answers;
   std::deque<std::optional<std::string>> paths;
 
@@ -26,12 +26,12 @@ class FakePrompter : public core::Prompter {
     questions.push_back(text);
     return pop(answers, false);
   }
-  std::optional<std::string> askOpenPath(const core::FileDialogSpec& spec) override {
-    openDialogs.push_back(spec);
+  std::optional<std::string> askOpenPath(const core::FileDialogRequest& request) override {
+    openDialogs.push_back(request);
     return pop(paths, std::optional<std::string>());
   }
-  std::optional<std::string> askSavePath(const core::FileDialogSpec& spec) override {
-    saveDialogs.push_back(spec);
+  std::optional<std::string> askSavePath(const core::FileDialogRequest& request) override {
+    saveDialogs.push_back(request);
     return pop(paths, std::optional<std::string>());
   }
 

@@ -208,7 +208,7 @@ TEST(IcoCommands, WindowsIconSavesTheFamilyAndIconFileTheSelectedSlot) {
   s.prompter.paths.push_back(path);
   win::wicClick(s.ctx);
   ASSERT_EQ(s.prompter.saveDialogs.size(), 1u);
-  const core::FileDialogSpec& d = s.prompter.saveDialogs[0];
+  const core::FileDialogRequest& d = s.prompter.saveDialogs[0];
   EXPECT_EQ(d.title, core::loadLocalString(6423, 0));
   EXPECT_EQ(d.filter, core::loadLocalString(6440, 0));
   EXPECT_EQ(d.defaultExtension, "ico");
