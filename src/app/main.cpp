@@ -5,10 +5,11 @@
 #include "ui/desktop_help.h"
 #include "ui/main_window.h"
 #include "ui/qsettings_store.h"
+#include "ui/resources.h"
 
 int main(int argc, char** argv) {
   QApplication app(argc, argv);
-  Q_INIT_RESOURCE(vexilo);  // the pictures compiled into the ui library
+  vexilo::ui::initResources();
   QApplication::setApplicationName("Vexilo");
   QApplication::setOrganizationName("Korvane");
   QApplication::setWindowIcon(QIcon(":/vexilo/vexilo.png"));

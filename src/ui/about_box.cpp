@@ -7,16 +7,11 @@
 #include <QLabel>
 #include <QPushButton>
 
-#include <mutex>
 #include <utility>
 
 #include "core/help.h"
 #include "core/string_table.h"
-
-static void initVexiloResources() {
-  static std::once_flag once;
-  std::call_once(once, [] { Q_INIT_RESOURCE(vexilo); });
-}
+#include "ui/resources.h"
 
 namespace vexilo::ui {
 namespace {
@@ -78,7 +73,7 @@ AboutBox::AboutBox(int langOffset, std::string helpPath, core::HelpViewer& help,
       helpPath_(std::move(helpPath)),
       help_(help),
       openUrl_(std::move(openUrl)) {
-  initVexiloResources();
+  initResources();
   setObjectName(QStringLiteral("AboutBox"));
   setWindowTitle(localText(kCaption, langOffset));
   QFont face = font();

@@ -6,16 +6,10 @@
 #include <QPushButton>
 #include <QToolButton>
 
-#include <mutex>
 #include <utility>
 
 #include "core/string_table.h"
-
-// The resources live in this static library; make sure they are registered.
-static void initVexiloResources() {
-  static std::once_flag once;
-  std::call_once(once, [] { Q_INIT_RESOURCE(vexilo); });
-}
+#include "ui/resources.h"
 
 namespace vexilo::ui {
 namespace {
@@ -49,7 +43,7 @@ MessageBox::MessageBox(Kind kind, const std::string& text, int langOffset, std::
       langOffset_(langOffset),
       helpPath_(std::move(helpPath)),
       help_(help) {
-  initVexiloResources();
+  initResources();
   setWindowTitle(QStringLiteral("Vexilo"));
   setFixedSize(332, 173);
 

@@ -21,6 +21,7 @@
 
 #include "core/string_table.h"
 #include "support/fake_prompter.h"
+#include "support/modal.h"
 #include "support/memory_settings_store.h"
 #include "support/oracle.h"
 #include "support/shared_data.h"
@@ -34,42 +35,11 @@
 using namespace vexilo;
 using core::SlotId;
 
+using vexilo::test::WhenModal;
+
 namespace {
 
 constexpr int kFrench = 10000;
-
-// Acts on the modal window the command opens, from inside its event loop; a watchdog fails the
-// test and closes a modal window left open.
-class WhenModal {
- public:
-  explicit WhenModal(std::function<void(QWidget&)> act) : act_(std::move(act)) {
-    QObject::connect(&step_, &QTimer::timeout, [this] {
-      ran_ = true;
-      if (QWidget* box = QApplication::activeModalWidget())
-        act_(*box);
-      else
-        ADD_FAILURE() << "no modal window is open";
-    });
-    step_.setSingleShot(true);
-    step_.start(0);
-    QObject::connect(&watchdog_, &QTimer::timeout, [] {
-      if (QWidget* box = QApplication::activeModalWidget()) {
-        ADD_FAILURE() << "a modal window stayed open";
-        box->close();
-      }
-    });
-    watchdog_.start(5000);
-  }
-  ~WhenModal() {
-    if (!ran_) ADD_FAILURE() << "no modal window was shown";
-  }
-
- private:
-  std::function<void(QWidget&)> act_;
-  QTimer step_;
-  QTimer watchdog_;
-  bool ran_ = false;
-};
 
 template <class T>
 T& child(QWidget& parent, const char* name) {

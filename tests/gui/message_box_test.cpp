@@ -21,11 +21,14 @@
 
 #include "core/interaction.h"
 #include "core/string_table.h"
+#include "support/modal.h"
 #include "support/temp_dir.h"
 #include "ui/message_box.h"
 #include "ui/qt_prompter.h"
 
 namespace vexilo::ui {
+using vexilo::test::WhenModal;
+
 namespace {
 
 using core::kEnglish;
@@ -39,40 +42,6 @@ struct RecordingHelp : core::HelpViewer {
   }
   void showIndex(const std::string&) override { ++others; }
   void showSearch(const std::string&, const std::string&) override { ++others; }
-};
-
-// Acts on the modal window the code under test opens, from inside its event loop. A watchdog
-// fails the test and closes whatever modal window is still open after a few seconds.
-class WhenModal {
- public:
-  explicit WhenModal(std::function<void(QWidget&)> act) : act_(std::move(act)) {
-    QObject::connect(&step_, &QTimer::timeout, [this] {
-      ran_ = true;
-      if (QWidget* box = QApplication::activeModalWidget()) {
-        act_(*box);
-      } else {
-        ADD_FAILURE() << "no modal window is open";
-      }
-    });
-    step_.setSingleShot(true);
-    step_.start(0);
-    QObject::connect(&watchdog_, &QTimer::timeout, [] {
-      if (QWidget* box = QApplication::activeModalWidget()) {
-        ADD_FAILURE() << "a modal window stayed open";
-        box->close();
-      }
-    });
-    watchdog_.start(3000);
-  }
-  ~WhenModal() {
-    if (!ran_) ADD_FAILURE() << "no modal window was shown";
-  }
-
- private:
-  std::function<void(QWidget&)> act_;
-  QTimer step_;
-  QTimer watchdog_;
-  bool ran_ = false;
 };
 
 template <class T>

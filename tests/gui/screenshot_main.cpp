@@ -14,6 +14,7 @@
 #include "ui/main_window.h"
 #include "ui/qsettings_store.h"
 #include "ui/windows_commands.h"
+#include "ui/resources.h"
 
 namespace {
 
@@ -32,7 +33,7 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "usage: %s OUTPUT_FOLDER ICNS_FILE\n", argv[0]);
     return 2;
   }
-  Q_INIT_RESOURCE(vexilo);
+  vexilo::ui::initResources();
   QApplication::setApplicationName("Vexilo");
   QApplication::setOrganizationName("Korvane");
 
