@@ -3,6 +3,8 @@
 
 #include <array>
 #include <cstring>
+#include <functional>
+#include <utility>
 
 #include "core/bytes.h"
 #include "mac/envelopes.h"
@@ -32,27 +34,23 @@ TEST(Envelopes, MacBinaryHeaderConditions) {
   EXPECT_FALSE(mac::isMacBinary(h, 1299));
   EXPECT_TRUE(mac::isMacBinary(h, 0)) << "an unknown length is not compared";
 
-  auto v = h;
-  v[0] = 1;
-  EXPECT_FALSE(mac::isMacBinary(v, 1500)) << "version byte";
-  v = h;
-  v[1] = 0;
-  EXPECT_FALSE(mac::isMacBinary(v, 1500)) << "empty name";
-  v = h;
-  v[1] = 64;
-  EXPECT_FALSE(mac::isMacBinary(v, 1500)) << "name too long";
-  v = h;
-  v[4] = 0;
-  EXPECT_FALSE(mac::isMacBinary(v, 1500)) << "zero inside the name";
-  v = h;
-  v[7] = 'x';
-  EXPECT_FALSE(mac::isMacBinary(v, 1500)) << "no zero after the name";
-  v = h;
-  v[82] = 1;
-  EXPECT_FALSE(mac::isMacBinary(v, 1500)) << "byte 82";
+  // One broken condition at a time.
+  const std::pair<const char*, std::function<void(std::array<std::uint8_t, 128>&)>> broken[] = {
+      {"version byte", [](auto& v) { v[0] = 1; }},
+      {"empty name", [](auto& v) { v[1] = 0; }},
+      {"name too long", [](auto& v) { v[1] = 64; }},
+      {"zero inside the name", [](auto& v) { v[4] = 0; }},
+      {"no zero after the name", [](auto& v) { v[7] = 'x'; }},
+      {"byte 82", [](auto& v) { v[82] = 1; }},
+  };
+  for (const auto& [what, breakIt] : broken) {
+    auto v = h;
+    breakIt(v);
+    EXPECT_FALSE(mac::isMacBinary(v, 1500)) << what;
+  }
 
   // A 63-character name runs into the type, which must then be zero... and so all of it.
-  v = h;
+  auto v = h;
   v[1] = 63;
   std::memset(&v[2], 'n', 63);
   EXPECT_FALSE(mac::isMacBinary(v, 1500));

@@ -13,21 +13,9 @@
 #include "win_support.h"
 
 using namespace vexilo;
-using core::Bgra;
-using core::Bitmap;
-using core::ByteBuffer;
-using core::PixelFormat;
-using core::SlotId;
-using test::Session;
+using namespace vexilo::test;
 
 namespace {
-
-Bitmap solid(int w, int h, Bgra c, PixelFormat format = PixelFormat::Bits32) {
-  Bitmap b(w, h, PixelFormat::Bits32);
-  b.fill(c);
-  if (format != PixelFormat::Bits32) b.convertTo(format);
-  return b;
-}
 
 // Four flat quarters: colours a JPEG keeps close away from the edges between them.
 Bitmap quarters(int size) {
@@ -51,10 +39,18 @@ std::string unsupported(const std::filesystem::path& path) {
   return core::formatMessage(core::loadLocalString(6422, 0), path.string());
 }
 
-// A board that already holds pictures, to see that refused files leave it alone.
-void prefill(core::IconSet& board) {
-  board.offerBitmap(SlotId::ic32, solid(32, 32, {1, 2, 3, 255}, PixelFormat::Bits8));
-  board.offerBitmap(SlotId::ic128, solid(128, 128, {9, 8, 7, 255}, PixelFormat::Bits24));
+// Reads `path` onto a board already holding pictures: refused, with the message, the board
+// left alone.
+void expectRefused(void (*reader)(core::CommandContext&, const std::filesystem::path&),
+                   const std::filesystem::path& path) {
+  Session s, before;
+  for (core::IconSet* board : {&s.board, &before.board}) {
+    board->offerBitmap(SlotId::ic32, solid(32, 32, {1, 2, 3, 255}, PixelFormat::Bits8));
+    board->offerBitmap(SlotId::ic128, solid(128, 128, {9, 8, 7, 255}, PixelFormat::Bits24));
+  }
+  reader(s.ctx, path);
+  EXPECT_EQ(s.prompter.infos, std::vector<std::string>({unsupported(path)}));
+  EXPECT_TRUE(test::sameBoard(s.board, before.board));
 }
 
 std::vector<std::filesystem::path> filesUnder(const std::string& folder,
@@ -126,12 +122,7 @@ TEST(BmpImport, RefusedFilesShowTheMessageAndLeaveTheBoard) {
   test::writeFile(cut, ByteBuffer(whole.begin(), whole.begin() + 100));
   for (const std::filesystem::path& path : {garbage, cut, dir / "absent.bmp", dir.path()}) {
     SCOPED_TRACE(path.string());
-    Session s, before;
-    prefill(s.board);
-    prefill(before.board);
-    win::readBmpFile(s.ctx, path);
-    EXPECT_EQ(s.prompter.infos, std::vector<std::string>({unsupported(path)}));
-    EXPECT_TRUE(test::sameBoard(s.board, before.board));
+    expectRefused(win::readBmpFile, path);
   }
 }
 
@@ -144,18 +135,12 @@ TEST(BmpImport, CorpusFilesMatchImageMagickOrAreRefusedCleanly) {
   int compared = 0, refused = 0;
   for (const auto& path : filesUnder("bmp", {".bmp"})) {
     SCOPED_TRACE(path.string());
-    Session s, before;
-    prefill(s.board);
-    prefill(before.board);
-    win::readBmpFile(s.ctx, path);
     const auto picture = core::decodeBmp(test::readFile(path));
     if (!picture) {
-      EXPECT_EQ(s.prompter.infos, std::vector<std::string>({unsupported(path)}));
-      EXPECT_TRUE(test::sameBoard(s.board, before.board));
+      expectRefused(win::readBmpFile, path);
       ++refused;
       continue;
     }
-    EXPECT_TRUE(s.prompter.infos.empty());
     // Damaged files (suite-b) need only be read safely: decoders mend them differently.
     const auto reference = referenceOf("bmp", path);
     if (!std::filesystem::exists(reference) || widenedOtherwise.count(path.filename().string()) ||
@@ -167,6 +152,7 @@ TEST(BmpImport, CorpusFilesMatchImageMagickOrAreRefusedCleanly) {
     ASSERT_TRUE(ref);
     Session fresh;
     win::readBmpFile(fresh.ctx, path);
+    EXPECT_TRUE(fresh.prompter.infos.empty());
     const SlotId slot = win::importSlot(picture->width());
     const int size = core::controlSize(slot).width;
     ASSERT_TRUE(fresh.board.slot(slot).picture);
@@ -184,15 +170,13 @@ TEST(JpegImport, CorpusFilesMatchImageMagickWithinTheIdctTolerance) {
   int compared = 0;
   for (const auto& path : filesUnder("jpeg", {".jpg", ".jpeg"})) {
     SCOPED_TRACE(path.string());
-    Session s;
-    win::readJpegFile(s.ctx, path);
     const auto picture = win::decodeJpeg(test::readFile(path));
     if (!picture) {  // a damaged file may be refused: the board stays as it was
-      Session fresh;
-      EXPECT_EQ(s.prompter.infos, std::vector<std::string>({unsupported(path)}));
-      EXPECT_TRUE(test::sameBoard(s.board, fresh.board));
+      expectRefused(win::readJpegFile, path);
       continue;
     }
+    Session s;
+    win::readJpegFile(s.ctx, path);
     EXPECT_TRUE(s.prompter.infos.empty());
     EXPECT_EQ(picture->format(), PixelFormat::Bits32);
     const SlotId slot = win::importSlot(picture->width());
@@ -230,12 +214,7 @@ TEST(JpegImport, RefusedFilesShowTheMessageAndLeaveTheBoard) {
     SCOPED_TRACE(c.name);
     const auto path = dir / c.name;
     test::writeFile(path, c.bytes);
-    Session s, before;
-    prefill(s.board);
-    prefill(before.board);
-    win::readJpegFile(s.ctx, path);
-    EXPECT_EQ(s.prompter.infos, std::vector<std::string>({unsupported(path)}));
-    EXPECT_TRUE(test::sameBoard(s.board, before.board));
+    expectRefused(win::readJpegFile, path);
   }
   // Every cut of a valid file is refused or read, never more.
   for (std::size_t length = 0; length < good.size(); length += 7) {
@@ -255,11 +234,8 @@ TEST(JpegExport, WritesABaselineQuality90JpegOfTheSlotSize) {
   const auto path = dir / "ic16.jpg";
   s.prompter.paths.push_back(path.string());
   win::jpgClick(s.ctx);
-  ASSERT_EQ(s.prompter.saveDialogs.size(), 1u);
-  EXPECT_EQ(s.prompter.saveDialogs[0].title, core::loadLocalString(6427, 0));
-  EXPECT_EQ(s.prompter.saveDialogs[0].filter, core::loadLocalString(6428, 0));
-  EXPECT_EQ(s.prompter.saveDialogs[0].defaultExtension, "jpg");
-  EXPECT_EQ(s.prompter.saveDialogs[0].initialName, "*.jpg;*.jpeg");
+  ASSERT_TRUE(oneSaveDialog(s.prompter, core::loadLocalString(6427, 0), core::loadLocalString(6428, 0),
+                            "jpg", "*.jpg;*.jpeg"));
 
   const ByteBuffer file = test::readFile(path);
   const auto marker = [&](std::uint8_t m) {
@@ -321,11 +297,8 @@ TEST(BmpExport, WritesThePictureInItsPresentFormat) {
     const auto path = dir / (std::string(core::slotName(c.slot)) + ".bmp");
     s.prompter.paths.push_back(path.string());
     win::sbmClick(s.ctx);
-    ASSERT_EQ(s.prompter.saveDialogs.size(), 1u);
-    EXPECT_EQ(s.prompter.saveDialogs[0].title, core::loadLocalString(6431, 0));
-    EXPECT_EQ(s.prompter.saveDialogs[0].filter, core::loadLocalString(6432, 0));
-    EXPECT_EQ(s.prompter.saveDialogs[0].defaultExtension, "bmp");
-    EXPECT_EQ(s.prompter.saveDialogs[0].initialName, "*.bmp");
+    ASSERT_TRUE(oneSaveDialog(s.prompter, core::loadLocalString(6431, 0),
+                              core::loadLocalString(6432, 0), "bmp", "*.bmp"));
     const ByteBuffer file = test::readFile(path);
     EXPECT_EQ(core::readLE16(file.data() + 28), core::bitsPerPixel(c.format));
     const auto back = core::decodeBmp(file);

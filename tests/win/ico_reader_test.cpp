@@ -15,18 +15,9 @@
 #include "win_support.h"
 
 using namespace vexilo;
-using core::Bgra;
-using core::Bitmap;
-using core::ByteBuffer;
-using core::PixelFormat;
-using core::SlotId;
-using test::Session;
+using namespace vexilo::test;
 
 namespace {
-
-void append(ByteBuffer& out, std::initializer_list<int> bytes) {
-  for (int b : bytes) out.push_back(static_cast<std::uint8_t>(b));
-}
 
 // The 40-byte information header of an icon entry: the height counts XOR and AND bitmaps.
 ByteBuffer infoHeader(int width, int bits, std::uint32_t coloursUsed = 0) {
@@ -291,47 +282,41 @@ TEST(IcoReader, DamagedDirectoriesAndEntriesAreSkipped) {
     }
     EXPECT_TRUE(s.prompter.infos.empty());
   };
-  const std::initializer_list<SlotId> both = {SlotId::ic16, SlotId::im16, SlotId::ic32, SlotId::im32};
   const std::initializer_list<SlotId> only32 = {SlotId::ic32, SlotId::im32};
   const std::initializer_list<SlotId> only16 = {SlotId::ic16, SlotId::im16};
-  expectOnly(sound, both, "sound");
-
-  ByteBuffer f = sound;
-  core::writeLE16(f.data() + 4, 0xFFFF);
-  expectOnly(f, {}, "negative count");
-  f = sound;
-  core::writeLE16(f.data() + 4, 0);
-  expectOnly(f, {}, "no entries");
-  f = sound;
-  core::writeLE16(f.data() + 4, 3);
-  f.resize(6 + 16 + 16 + 8);  // the data and the third entry are gone
-  expectOnly(f, {}, "directory cut short");
-  f = sound;
-  core::writeLE32(f.data() + 6 + 12, static_cast<std::uint32_t>(sound.size()));
-  expectOnly(f, only32, "offset at the end of the file");
-  f = sound;
-  core::writeLE32(f.data() + 6 + 12, 0xFFFFFFF0u);
-  expectOnly(f, only32, "offset wrapping around");
-  f = sound;
-  core::writeLE32(f.data() + 6 + 16 + 8, static_cast<std::uint32_t>(good32.size() + 1));
-  expectOnly(f, only16, "size past the end");
-  f = sound;
-  core::writeLE32(f.data() + 6 + 8, 71667);
-  f.resize(f.size() + 71667);
-  expectOnly(f, only32, "more than the working buffer");
-  f = sound;
-  f[6] = 0;  // width byte 0: a 256 entry, no slot
-  expectOnly(f, only32, "256 entry");
-  f = sound;
-  core::writeLE32(f.data() + 38, 12);  // an OS/2 core header is no icon header
-  expectOnly(f, only32, "core header");
-  f = sound;
-  core::writeLE32(f.data() + 38 + 4, 17);  // the header describes another width
-  expectOnly(f, only32, "header width");
-  f = sound;
-  core::writeLE16(f.data() + 38 + 14, 3);  // neither header nor directory bit count is usable
-  core::writeLE16(f.data() + 6 + 6, 3);
-  expectOnly(f, only32, "bit count");
+  expectOnly(sound, {SlotId::ic16, SlotId::im16, SlotId::ic32, SlotId::im32}, "sound");
+  struct Damage {
+    const char* what;
+    std::function<void(ByteBuffer&)> patch;
+    std::initializer_list<SlotId> filled;
+  };
+  const auto le16 = [](std::size_t at, std::uint16_t v) {
+    return [=](ByteBuffer& f) { core::writeLE16(f.data() + at, v); };
+  };
+  const auto le32 = [](std::size_t at, std::uint32_t v) {
+    return [=](ByteBuffer& f) { core::writeLE32(f.data() + at, v); };
+  };
+  const auto sizeTo = static_cast<std::uint32_t>(sound.size());
+  for (const Damage& d : std::initializer_list<Damage>{
+           {"negative count", le16(4, 0xFFFF), {}},
+           {"no entries", le16(4, 0), {}},
+           {"directory cut short",  // the data and the third entry are gone
+            [](ByteBuffer& f) { core::writeLE16(f.data() + 4, 3); f.resize(6 + 16 + 16 + 8); }, {}},
+           {"offset at the end of the file", le32(6 + 12, sizeTo), only32},
+           {"offset wrapping around", le32(6 + 12, 0xFFFFFFF0u), only32},
+           {"size past the end", le32(6 + 16 + 8, static_cast<std::uint32_t>(good32.size() + 1)), only16},
+           {"more than the working buffer",
+            [](ByteBuffer& f) { core::writeLE32(f.data() + 6 + 8, 71667); f.resize(f.size() + 71667); }, only32},
+           {"256 entry", [](ByteBuffer& f) { f[6] = 0; }, only32},       // width byte 0: no slot
+           {"core header", le32(38, 12), only32},                         // OS/2: no icon header
+           {"header width", le32(38 + 4, 17), only32},                    // another width
+           {"bit count",  // neither header nor directory bit count is usable
+            [](ByteBuffer& f) { core::writeLE16(f.data() + 38 + 14, 3); core::writeLE16(f.data() + 12, 3); },
+            only32}}) {
+    ByteBuffer f = sound;
+    d.patch(f);
+    expectOnly(f, d.filled, d.what);
+  }
 
   // A PNG-compressed entry (as newer files store large sizes) is passed over.
   ByteBuffer png = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
@@ -354,8 +339,6 @@ TEST(IcoReader, OpensFilesAndReportsThoseItCannotOpen) {
             core::formatMessage(core::loadLocalString(1041, 0), (dir / "absent.ico").string()));
   EXPECT_TRUE(test::sameBoard(missing.board, fresh.board));
 }
-
-// --- Files made by other programs ------------------------------------------------------------
 
 namespace {
 

@@ -10,12 +10,7 @@
 #include "win_support.h"
 
 using namespace vexilo;
-using core::Bgra;
-using core::Bitmap;
-using core::ByteBuffer;
-using core::PixelFormat;
-using core::SlotId;
-using test::Session;
+using namespace vexilo::test;
 
 namespace {
 
@@ -33,6 +28,13 @@ Bitmap pattern(int w, int h, int seed) {
 void fill(core::IconSet& board, SlotId slot, int seed) {
   const core::SlotSize size = core::controlSize(slot);
   board.offerBitmap(slot, pattern(size.width, size.height, seed));
+}
+
+// The four family slots filled, seeds from `seed` on.
+core::IconSet familyBoard(int seed) {
+  core::IconSet board;
+  for (SlotId id : {SlotId::ic16, SlotId::ic32, SlotId::ic48, SlotId::ic128}) fill(board, id, seed++);
+  return board;
 }
 
 std::uint32_t le32(const ByteBuffer& b, std::size_t at) { return core::readLE32(b.data() + at); }
@@ -95,9 +97,7 @@ TEST(IcoWriter, FamilyOffsetsFollowTheFilledSlots) {
   EXPECT_EQ(le32(f2, 1166 + 8), 256u);           // header height: both bitmaps
   EXPECT_EQ(le32(f2, 1166 + 20), 65536u + 2048u);  // XOR + 128 rows of 16 bytes
 
-  core::IconSet all;
-  for (SlotId id : {SlotId::ic128, SlotId::ic48, SlotId::ic32, SlotId::ic16}) fill(all, id, 7);
-  const ByteBuffer f4 = win::writeIcoFamily(all);
+  const ByteBuffer f4 = win::writeIcoFamily(familyBoard(7));
   EXPECT_EQ(offsets(f4), (std::vector<std::uint32_t>{70, 1198, 5462, 15102}));
   EXPECT_EQ(f4.size(), 15102u + 67624u);
   for (std::size_t i = 0; i < 4; ++i)  // 16, 32, 48, 128 in this order
@@ -147,9 +147,7 @@ TEST(IcoWriter, WritesTheControlSizeAndConvertsOtherDepths) {
 
 // Write, read back on a fresh board: the same colour pictures, wholly opaque masks.
 TEST(IcoWriter, RoundTripGivesTheSamePicturesAndOpaqueMasks) {
-  core::IconSet board;
-  int seed = 11;
-  for (SlotId id : {SlotId::ic16, SlotId::ic32, SlotId::ic48, SlotId::ic128}) fill(board, id, seed++);
+  const core::IconSet board = familyBoard(11);
   const ByteBuffer file = win::writeIcoFamily(board);
   Session back;
   win::readIcoBytes(back.ctx, file);
@@ -167,9 +165,7 @@ TEST(IcoWriter, RoundTripGivesTheSamePicturesAndOpaqueMasks) {
 TEST(IcoWriter, PillowAndIcotoolReadTheWrittenFile) {
   VEXILO_REQUIRE_PILLOW();
   VEXILO_REQUIRE_ICOUTILS();
-  core::IconSet board;
-  int seed = 21;
-  for (SlotId id : {SlotId::ic16, SlotId::ic32, SlotId::ic48, SlotId::ic128}) fill(board, id, seed++);
+  const core::IconSet board = familyBoard(21);
   const ByteBuffer file = win::writeIcoFamily(board);
   test::TempDir dir;
   test::writeFile(dir / "family.ico", file);
@@ -207,12 +203,8 @@ TEST(IcoCommands, WindowsIconSavesTheFamilyAndIconFileTheSelectedSlot) {
   const auto path = (dir / "family.ico").string();
   s.prompter.paths.push_back(path);
   win::wicClick(s.ctx);
-  ASSERT_EQ(s.prompter.saveDialogs.size(), 1u);
-  const core::FileDialogRequest& d = s.prompter.saveDialogs[0];
-  EXPECT_EQ(d.title, core::loadLocalString(6423, 0));
-  EXPECT_EQ(d.filter, core::loadLocalString(6440, 0));
-  EXPECT_EQ(d.defaultExtension, "ico");
-  EXPECT_EQ(d.initialName, "*.ico");
+  ASSERT_TRUE(oneSaveDialog(s.prompter, core::loadLocalString(6423, 0), core::loadLocalString(6440, 0),
+                            "ico", "*.ico"));
   EXPECT_EQ(test::readFile(path), win::writeIcoFamily(s.board));
   EXPECT_TRUE(s.prompter.questions.empty());
 

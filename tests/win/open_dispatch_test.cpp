@@ -10,15 +10,11 @@
 #include "win_support.h"
 
 using namespace vexilo;
-using core::Bitmap;
-using core::PixelFormat;
-using core::SlotId;
-using test::Session;
+using namespace vexilo::test;
 
 TEST(OpenDispatch, EachWindowsKindReachesItsReader) {
   test::TempDir dir;
-  Bitmap picture(32, 32, PixelFormat::Bits32);
-  picture.fill({10, 20, 30, 255});
+  const Bitmap picture = solid(32, 32, {10, 20, 30, 255});
 
   core::IconSet source;
   source.offerBitmap(SlotId::ic48, Bitmap(48, 48, PixelFormat::Bits32));

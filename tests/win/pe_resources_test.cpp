@@ -15,18 +15,9 @@
 #include "win_support.h"
 
 using namespace vexilo;
-using core::Bgra;
-using core::Bitmap;
-using core::ByteBuffer;
-using core::PixelFormat;
-using core::SlotId;
-using test::Session;
+using namespace vexilo::test;
 
 namespace {
-
-void append(ByteBuffer& out, std::initializer_list<int> bytes) {
-  for (int b : bytes) out.push_back(static_cast<std::uint8_t>(b));
-}
 
 constexpr std::uint32_t kSectionRva = 0x1000;
 constexpr std::uint32_t kSectionFileOffset = 0x200;
@@ -104,17 +95,12 @@ ByteBuffer soundTree() {
   return t;
 }
 
-std::string describe(const win::PeResource& r, core::Bytes file) {
+// type/name/language@where+size, where the data's file offset, or with `file` empty its
+// relative virtual address as wrestool lists it.
+std::string describe(const win::PeResource& r, core::Bytes file = {}) {
+  const std::size_t where = file.empty() ? r.address : r.data.data() - file.data();
   return std::to_string(r.type) + "/" + (r.id ? std::to_string(*r.id) : "'" + r.name + "'") + "/" +
-         std::to_string(r.language) + "@" + std::to_string(r.data.data() - file.data()) + "+" +
-         std::to_string(r.data.size());
-}
-
-// As wrestool lists them: the data's relative virtual address instead of its file offset.
-std::string describeAddress(const win::PeResource& r) {
-  return std::to_string(r.type) + "/" + (r.id ? std::to_string(*r.id) : "'" + r.name + "'") + "/" +
-         std::to_string(r.language) + "@" + std::to_string(r.address) + "+" +
-         std::to_string(r.data.size());
+         std::to_string(r.language) + "@" + std::to_string(where) + "+" + std::to_string(r.data.size());
 }
 
 std::vector<std::string> listing(core::Bytes file) {
@@ -290,8 +276,6 @@ TEST(PeResources, BitmapsWithShortTablesAndV5HeadersReadRight) {
   EXPECT_EQ(q.pixel(15, 0), (Bgra{248, 100, 200, 250}));  // the last: top right
 }
 
-// --- Executables made by other programs ------------------------------------------------------
-
 namespace {
 
 // Checks our walk against wrestool's listing: same resources of types 2 and 3, in the same
@@ -313,7 +297,7 @@ void checkAgainstWrestool(const std::filesystem::path& path, std::size_t bitmaps
   EXPECT_EQ(counts[3], icons);
   const auto resources = win::readPeResources(file);
   std::vector<std::string> found;
-  for (const auto& r : resources) found.push_back(describeAddress(r));
+  for (const auto& r : resources) found.push_back(describe(r));
   EXPECT_EQ(found, expected);
   // The bytes themselves, for the first of each type.
   test::TempDir dir;
@@ -405,8 +389,6 @@ TEST(PeResourcesCorpus, ExecutablesFillTheBoardAsTheirImagesDecode) {
     }
   }
 }
-
-// --- Modules built here ----------------------------------------------------------------------
 
 namespace {
 

@@ -11,6 +11,30 @@
 
 namespace vexilo::test {
 
+void append(ByteBuffer& out, std::initializer_list<int> bytes) {
+  for (int b : bytes) out.push_back(static_cast<std::uint8_t>(b));
+}
+
+::testing::AssertionResult oneSaveDialog(const FakePrompter& prompter, const std::string& title,
+                                         const std::string& filter, const std::string& extension,
+                                         const std::string& initialName) {
+  if (prompter.saveDialogs.size() != 1)
+    return ::testing::AssertionFailure() << prompter.saveDialogs.size() << " save dialogs";
+  const auto& d = prompter.saveDialogs[0];
+  if (d.title != title || d.filter != filter || d.defaultExtension != extension ||
+      d.initialName != initialName)
+    return ::testing::AssertionFailure() << "dialog " << d.title << " | " << d.filter << " | "
+                                         << d.defaultExtension << " | " << d.initialName;
+  return ::testing::AssertionSuccess();
+}
+
+Bitmap solid(int w, int h, Bgra c, PixelFormat format) {
+  Bitmap b(w, h, PixelFormat::Bits32);
+  b.fill(c);
+  if (format != PixelFormat::Bits32) b.convertTo(format);
+  return b;
+}
+
 ::testing::AssertionResult sameBoard(const core::IconSet& a, const core::IconSet& b) {
   for (std::size_t i = 0; i < core::kSlotCount; ++i) {
     const auto id = static_cast<core::SlotId>(i);

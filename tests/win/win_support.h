@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <initializer_list>
 #include <map>
 #include <optional>
 #include <string>
@@ -17,6 +18,18 @@
 #include "support/oracle.h"
 
 namespace vexilo::test {
+
+// The core names every test of these readers and writers uses.
+using core::Bgra;
+using core::Bitmap;
+using core::ByteBuffer;
+using core::PixelFormat;
+using core::SlotId;
+
+// Appends each value as one byte.
+void append(ByteBuffer& out, std::initializer_list<int> bytes);
+// A w x h picture of one colour, converted to `format`.
+Bitmap solid(int w, int h, Bgra c, PixelFormat format = PixelFormat::Bits32);
 
 // A board, a scripted person and the context joining them.
 struct Session {
@@ -38,6 +51,11 @@ struct Session {
 // alpha is below `threshold` (1: where it is 0), black elsewhere, over the reference's size.
 ::testing::AssertionResult maskMatches(const core::Bitmap& mask, const RgbaImage& ref,
                                        int threshold = 1);
+
+// Whether the person was shown exactly one save dialog, with these texts.
+::testing::AssertionResult oneSaveDialog(const FakePrompter& prompter, const std::string& title,
+                                         const std::string& filter, const std::string& extension,
+                                         const std::string& initialName);
 
 // True when every pixel of the top-left w x h part of the mask is black (opaque).
 bool maskOpaque(const core::Bitmap& mask, int w, int h);
