@@ -140,23 +140,18 @@ TEST(IcoReader, OneBitEntryFindsTableXorAndMaskByHand) {
   read(s, icoFile({{16, 1, data}}));
 
   const core::Slot& colour = s.board.slot(SlotId::ic16);
-  ASSERT_TRUE(colour.picture);
-  EXPECT_EQ(colour.depth, 1);
-  EXPECT_EQ(colour.picture->format(), PixelFormat::Bits1);
-  const Bgra red{0, 0, 255, 255}, blue{255, 0, 0, 255};
-  EXPECT_EQ(colour.picture->pixel(0, 0), blue);
-  EXPECT_EQ(colour.picture->pixel(7, 0), blue);
-  EXPECT_EQ(colour.picture->pixel(8, 0), red);
-  EXPECT_EQ(colour.picture->pixel(14, 5), red);
-  EXPECT_EQ(colour.picture->pixel(15, 5), blue);
-
   const core::Slot& mask = s.board.slot(SlotId::im16);
-  ASSERT_TRUE(mask.picture);
-  EXPECT_EQ(mask.depth, 1);
-  EXPECT_EQ(mask.picture->format(), PixelFormat::Bits1);
+  ASSERT_TRUE(colour.picture && mask.picture);
+  for (const core::Slot* slot : {&colour, &mask}) {
+    EXPECT_EQ(slot->depth, 1);
+    EXPECT_EQ(slot->picture->format(), PixelFormat::Bits1);
+  }
+  const Bgra red{0, 0, 255, 255}, blue{255, 0, 0, 255};
   for (int y = 0; y < 16; ++y)
-    for (int x = 0; x < 16; ++x)
+    for (int x = 0; x < 16; ++x) {
+      ASSERT_EQ(colour.picture->pixel(x, y), (y == 0 ? x < 8 : x == 15) ? blue : red) << x << "," << y;
       ASSERT_EQ(mask.picture->pixel(x, y), y < 8 ? core::kWhite : core::kBlack) << x << "," << y;
+    }
   EXPECT_EQ(mask.picture->index(0, 0), 1);  // the bits as stored: 1 transparent
   EXPECT_EQ(mask.picture->index(0, 15), 0);
   // The colour picture and the mask both went onto the 16 pasteboard.
@@ -324,14 +319,8 @@ TEST(IcoReader, DamagedDirectoriesAndEntriesAreSkipped) {
   expectOnly(icoFile({{16, 32, png}, {32, 4, good32}}), only32, "PNG entry");
 }
 
-TEST(IcoReader, OpensFilesAndReportsThoseItCannotOpen) {
+TEST(IcoReader, ReportsFilesItCannotOpen) {
   test::TempDir dir;
-  const auto path = dir / "one.ico";
-  test::writeFile(path, icoFile({{16, 32, trueColourEntry(16, gradient, cornerTransparent)}}));
-  Session s;
-  win::readIcoFile(s.ctx, path);
-  EXPECT_EQ(s.board.slot(SlotId::ic16).depth, 7);
-
   Session missing, fresh;
   win::readIcoFile(missing.ctx, dir / "absent.ico");
   ASSERT_EQ(missing.prompter.infos.size(), 1u);
