@@ -8,23 +8,11 @@ namespace vexilo::core {
 
 namespace {
 
-constexpr std::array<std::string_view, kSlotCount> kNames = {
-    "ic128", "im128", "ic48", "im48", "ic32", "im32", "icNB", "imNB", "ic16", "im16",
-    "ic12",  "im12",  "PB16", "PB32", "PB48", "PB128", "ipal16", "ipalicon", "ipal256"};
-
-constexpr std::array<int, 4> kCellSteps = {18, 34, 50, 130};
-
 constexpr std::size_t indexOf(SlotId id) { return static_cast<std::size_t>(id); }
 
-// The pasteboard (0..3) that takes pictures of this width, or -1.
-int pasteboardForWidth(int width) {
-  switch (width) {
-    case 16: return 0;
-    case 24: case 32: return 1;
-    case 40: case 48: return 2;
-    case 64: case 72: case 80: case 128: return 3;
-    default: return -1;
-  }
+std::size_t pasteboardIndex(SlotId pasteboard) {
+  return static_cast<std::size_t>(
+      std::find(kPasteboards.begin(), kPasteboards.end(), pasteboard) - kPasteboards.begin());
 }
 
 // A white picture of the control's size, in the layout of `like` when that layout can show
@@ -41,27 +29,6 @@ Bitmap blankPicture(SlotSize size, const Bitmap& like) {
 }
 
 }  // namespace
-
-std::string_view slotName(SlotId id) { return kNames[indexOf(id)]; }
-
-std::optional<SlotId> slotFromName(std::string_view name) {
-  for (std::size_t i = 0; i < kSlotCount; ++i)
-    if (kNames[i] == name) return static_cast<SlotId>(i);
-  return std::nullopt;
-}
-
-bool isBoardSlot(SlotId id) { return indexOf(id) < kBoardSlots.size(); }
-bool isPasteboard(SlotId id) { return id >= SlotId::PB16 && id <= SlotId::PB128; }
-
-SlotSize controlSize(SlotId id) {
-  switch (id) {
-    case SlotId::ic128: case SlotId::im128: return {128, 128};
-    case SlotId::ic48: case SlotId::im48: return {48, 48};
-    case SlotId::ic32: case SlotId::im32: case SlotId::icNB: case SlotId::imNB: return {32, 32};
-    case SlotId::ic16: case SlotId::im16: case SlotId::ic12: case SlotId::im12: return {16, 16};
-    default: return {320, 328};
-  }
-}
 
 IconSet::IconSet() { resetPasteboard(); }
 
@@ -100,10 +67,10 @@ void IconSet::drawIntoSlot(SlotId id, const Bitmap& bitmap) {
 }
 
 void IconSet::addToPasteboard(const Bitmap& bitmap) {
-  const int board = pasteboardForWidth(bitmap.width());
-  if (board < 0) return;
-  PasteboardCursor& c = cursors_[static_cast<std::size_t>(board)];
-  const SlotId id = kPasteboards[static_cast<std::size_t>(board)];
+  const WidthClass* widthClass = widthClassOf(bitmap.width());
+  if (!widthClass) return;
+  const SlotId id = widthClass->pasteboard;
+  PasteboardCursor& c = cursors_[pasteboardIndex(id)];
   const SlotSize size = controlSize(id);
   const int w = bitmap.width();
   if (c.count != 0) c.x += c.step;
@@ -124,15 +91,22 @@ void IconSet::addToPasteboard(const Bitmap& bitmap) {
 }
 
 void IconSet::resetPasteboard() {
-  for (std::size_t i = 0; i < kPasteboards.size(); ++i) {
-    cursors_[i] = PasteboardCursor{2, 2, 0, kCellSteps[i]};
-    Slot& pb = slot(kPasteboards[i]);
-    const SlotSize size = controlSize(kPasteboards[i]);
+  for (const WidthClass& c : kWidthClasses) {
+    cursors_[pasteboardIndex(c.pasteboard)] = PasteboardCursor{2, 2, 0, c.cellStep};
+    Slot& pb = slot(c.pasteboard);
+    const SlotSize size = controlSize(c.pasteboard);
     pb.depth = 0;
     Bitmap grid(size.width, size.height, PixelFormat::Bits32);
     grid.fill(kCream);
-    for (int y = 2 + kCellSteps[i]; y < size.height; y += kCellSteps[i])
-      for (int x = 0; x < size.width; ++x) grid.setPixel(x, y, kBlack);
+    for (int y = 2 + c.cellStep; y < size.height; y += c.cellStep) {
+      const auto row = grid.row(y);
+      for (std::size_t x = 0; x < row.size(); x += 4) {
+        row[x] = kBlack.blue;
+        row[x + 1] = kBlack.green;
+        row[x + 2] = kBlack.red;
+        row[x + 3] = kBlack.alpha;
+      }
+    }
     pb.picture = std::move(grid);
   }
 }
@@ -144,7 +118,7 @@ void IconSet::wipeSlot(SlotId id) {
 }
 
 const PasteboardCursor& IconSet::cursor(SlotId pasteboard) const {
-  return cursors_[indexOf(pasteboard) - indexOf(SlotId::PB16)];
+  return cursors_[pasteboardIndex(pasteboard)];
 }
 
 bool IconSet::paletteDrawn(SlotId palette) const {

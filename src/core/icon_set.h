@@ -5,38 +5,12 @@
 #include <array>
 #include <cstddef>
 #include <optional>
-#include <string_view>
 
 #include "core/bitmap.h"
 #include "core/bytes.h"
+#include "core/slots.h"
 
 namespace vexilo::core {
-
-// Every image of the main window. The first twelve are the board ("ic" colour, "im" mask).
-enum class SlotId : std::uint8_t {
-  ic128, im128, ic48, im48, ic32, im32, icNB, imNB, ic16, im16, ic12, im12,
-  PB16, PB32, PB48, PB128,
-  ipal16, ipalicon, ipal256,
-};
-inline constexpr std::size_t kSlotCount = 19;
-inline constexpr std::array<SlotId, 12> kBoardSlots = {
-    SlotId::ic128, SlotId::im128, SlotId::ic48, SlotId::im48, SlotId::ic32, SlotId::im32,
-    SlotId::icNB,  SlotId::imNB,  SlotId::ic16, SlotId::im16, SlotId::ic12, SlotId::im12};
-inline constexpr std::array<SlotId, 4> kPasteboards = {SlotId::PB16, SlotId::PB32, SlotId::PB48,
-                                                       SlotId::PB128};
-
-std::string_view slotName(SlotId id);
-std::optional<SlotId> slotFromName(std::string_view name);
-bool isBoardSlot(SlotId id);
-bool isPasteboard(SlotId id);
-
-// The size of an image control. The 16x12 pair has 16x16 controls whose pictures fill the top
-// 12 rows; pasteboard and palette images are 320x328.
-struct SlotSize {
-  int width;
-  int height;
-};
-SlotSize controlSize(SlotId id);
 
 struct Slot {
   std::optional<Bitmap> picture;  // none: the control shows white
@@ -70,8 +44,8 @@ class IconSet {
   // The depth rule for a picture already decoded: the slot takes it only when deeper (a slot
   // keeps the deepest picture, and of equal depths the first); the pasteboard always gets it.
   void offerBitmap(SlotId id, const Bitmap& bitmap);
-  // Places a picture on the pasteboard of its width (16; 24, 32; 40, 48; 64, 72, 80, 128), in
-  // the next cell of that pasteboard; other widths and full pasteboards take nothing.
+  // Places a picture on the pasteboard of its width class, in the next cell of that
+  // pasteboard; other widths and full pasteboards take nothing.
   void addToPasteboard(const Bitmap& bitmap);
   // Cream pasteboards with black lines at y = 2 + k * step, cursors back at (2, 2).
   void resetPasteboard();
