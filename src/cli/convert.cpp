@@ -1,7 +1,5 @@
 #include "cli/convert.h"
 
-#include <sys/stat.h>
-
 #include <ctime>
 #include <filesystem>
 #include <functional>
@@ -24,24 +22,7 @@ namespace vexilo::cli {
 namespace {
 
 namespace fs = std::filesystem;
-using Command = std::function<void(core::CommandContext&)>;
-
-// What tells one content of a file from the next: the writers replace a file by renaming a
-// new one over it, so a written file has a new identity even when its bytes are the same.
-struct FileStamp {
-  bool exists = false;
-  dev_t device = 0;
-  ino_t inode = 0;
-  fs::file_time_type time{};
-  friend bool operator==(const FileStamp&, const FileStamp&) = default;
-};
-
-FileStamp stampOf(const std::string& path) {
-  struct stat st {};
-  if (::stat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) return {};
-  std::error_code ec;
-  return {true, st.st_dev, st.st_ino, fs::last_write_time(path, ec)};
-}
+using Command = std::function<core::Outcome(core::CommandContext&)>;
 
 Command commandOf(const Output& output) {
   switch (output.kind) {
@@ -59,8 +40,8 @@ Command commandOf(const Output& output) {
 // A file of the dump, written the way the save commands write theirs.
 Command dumpFileCommand(core::ByteBuffer bytes) {
   return [bytes = std::move(bytes)](core::CommandContext& ctx) {
-    if (const auto path = core::chooseSaveTarget(ctx, core::FileDialogRequest{}))
-      core::writeOutput(ctx, *path, bytes);
+    const auto path = core::chooseSaveTarget(ctx, core::FileDialogRequest{});
+    return path ? core::writeOutput(ctx, *path, bytes) : core::Outcome::Cancelled;
   };
 }
 
@@ -111,20 +92,15 @@ class Run {
   }
 
  private:
-  // Runs a save command whose dialog answers `path`. The file counts as written when the
-  // command asked for it, nobody refused or reported anything, and the file now is another.
+  // Runs a save command whose dialog answers `path`; whether it wrote the file.
   bool save(const Command& command, const std::string& path) {
-    const FileStamp before = stampOf(path);
     prompter_.take();
     prompter_.setSavePath(path);
-    if (command) command(ctx_);
+    const core::Outcome outcome = command ? command(ctx_) : core::Outcome::Refused;
     prompter_.setSavePath({});
     const ConsolePrompter::Record record = prompter_.take();
-    const FileStamp after = stampOf(path);
-    if (record.savePaths > 0 && record.refusals == 0 && record.messages == 0 && after.exists &&
-        after != before)
-      return true;
-    // A command that stops without a word (a slot without a picture, an encoder failure).
+    if (outcome == core::Outcome::Written) return true;
+    // A command that stops without a word (a slot without a picture or of the wrong kind).
     if (record.refusals == 0 && record.messages == 0)
       prompter_.note(args_.langOffset ? path + " : rien n'a été écrit." : path + ": nothing was written.");
     return false;

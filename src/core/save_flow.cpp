@@ -11,10 +11,10 @@ std::optional<std::string> chooseSaveTarget(CommandContext& ctx, const FileDialo
   return path;
 }
 
-bool writeOutput(CommandContext& ctx, const std::string& path, Bytes bytes) {
-  if (replaceFileContents(path, bytes)) return true;
+Outcome writeOutput(CommandContext& ctx, const std::string& path, Bytes bytes) {
+  if (replaceFileContents(path, bytes)) return Outcome::Written;
   showFileError(ctx.prompter, ctx.langOffset, path);
-  return false;
+  return Outcome::Failed;
 }
 
 }  // namespace vexilo::core

@@ -225,17 +225,17 @@ std::optional<core::ByteBuffer> writeSlotIcns(core::IconSet& board, core::SlotId
 
 // Pasteboard and palette images have no icns size: the command does nothing for them (the pop-up
 // menu is not meant to offer it there, and no dialog is worth showing for it).
-void icnsClick(core::CommandContext& ctx) {
+core::Outcome icnsClick(core::CommandContext& ctx) {
   const SlotId slot = ctx.board.selected();
   const int size = core::controlSize(slot).width;
-  if (size != 16 && size != 32 && size != 48 && size != 128) return;
+  if (size != 16 && size != 32 && size != 48 && size != 128) return core::Outcome::Refused;
   const core::FileDialogRequest dialog = core::dialogFromStrings(ctx.langOffset, 6435, 6436, 6437, 6438);
   const auto path = core::chooseSaveTarget(ctx, dialog);
-  if (!path) return;
+  if (!path) return core::Outcome::Cancelled;
   // Encoding converts the slot's picture to 32 bits, so it waits until the file is chosen.
   const auto bytes = writeSlotIcns(ctx.board, slot);
-  if (!bytes) return;
-  core::writeOutput(ctx, *path, *bytes);
+  if (!bytes) return core::Outcome::Refused;
+  return core::writeOutput(ctx, *path, *bytes);
 }
 
 }  // namespace vexilo::mac

@@ -8,6 +8,7 @@
 
 #include "core/bytes.h"
 #include "core/command_context.h"
+#include "core/save_flow.h"
 
 namespace vexilo::mac {
 
@@ -30,6 +31,6 @@ core::ByteBuffer writeIcnsFamily(core::IconSet& board);
 std::optional<core::ByteBuffer> writeSlotIcns(core::IconSet& board, core::SlotId slot);
 
 // Pop-up "icns File (Mac, Data)": the selected slot as a one-element icns file.
-void icnsClick(core::CommandContext& ctx);
+core::Outcome icnsClick(core::CommandContext& ctx);
 
 }  // namespace vexilo::mac

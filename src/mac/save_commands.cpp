@@ -33,13 +33,13 @@ core::FileDialogRequest binDialog(int langOffset, int title) {
   return dialog;
 }
 
-void saveFamilyAsMacBinary(core::CommandContext& ctx, int title, bool withDataFork) {
+core::Outcome saveFamilyAsMacBinary(core::CommandContext& ctx, int title, bool withDataFork) {
   const auto path = core::chooseSaveTarget(ctx, binDialog(ctx.langOffset, title));
-  if (!path) return;
+  if (!path) return core::Outcome::Cancelled;
   const core::ByteBuffer icns = writeIcnsFamily(ctx.board);
   const core::ByteBuffer fork = writeResourceFork({{{'i', 'c', 'n', 's'}, icns}});
   const core::Bytes data = withDataFork ? core::Bytes(icns) : core::Bytes();
-  core::writeOutput(ctx, *path, macBinaryFile(data, fork, now(ctx)));
+  return core::writeOutput(ctx, *path, macBinaryFile(data, fork, now(ctx)));
 }
 
 // The picture the ICN# element is made of.
@@ -118,36 +118,37 @@ std::optional<core::ByteBuffer> customIconIcns(core::CommandContext& ctx) {
   return icns;
 }
 
-void saveDataFork(core::CommandContext& ctx) {
+core::Outcome saveDataFork(core::CommandContext& ctx) {
   const auto path =
       core::chooseSaveTarget(ctx, core::dialogFromStrings(ctx.langOffset, 6435, 6436, 6437, 6438));
-  if (!path) return;
-  core::writeOutput(ctx, *path, writeIcnsFamily(ctx.board));
+  if (!path) return core::Outcome::Cancelled;
+  return core::writeOutput(ctx, *path, writeIcnsFamily(ctx.board));
 }
 
-void saveResourceFork(core::CommandContext& ctx) { saveFamilyAsMacBinary(ctx, 6424, false); }
+core::Outcome saveResourceFork(core::CommandContext& ctx) { return saveFamilyAsMacBinary(ctx, 6424, false); }
 
-void saveBothForks(core::CommandContext& ctx) { saveFamilyAsMacBinary(ctx, 6442, true); }
+core::Outcome saveBothForks(core::CommandContext& ctx) { return saveFamilyAsMacBinary(ctx, 6442, true); }
 
-void saveSlotAsResource(core::CommandContext& ctx) {
+core::Outcome saveSlotAsResource(core::CommandContext& ctx) {
   // Only an image of an icon size can be an icns element.
   const auto icns = writeSlotIcns(ctx.board, ctx.board.selected());
-  if (!icns) return;
+  if (!icns) return core::Outcome::Refused;
   const auto chosen =
       ctx.prompter.askSavePath(core::dialogFromStrings(ctx.langOffset, 6441, 6436, 6437, 6438));
-  if (!chosen || chosen->empty()) return;
+  if (!chosen || chosen->empty()) return core::Outcome::Cancelled;
   const std::string path = *chosen + ".bin";  // always: the file is MacBinary
-  if (core::fileExists(path) && !core::askOverwrite(ctx.prompter, ctx.langOffset, path)) return;
+  if (core::fileExists(path) && !core::askOverwrite(ctx.prompter, ctx.langOffset, path))
+    return core::Outcome::Cancelled;
   const core::ByteBuffer fork = writeResourceFork({{{'i', 'c', 'n', 's'}, *icns}});
-  core::writeOutput(ctx, path, macBinaryFile({}, fork, now(ctx)));
+  return core::writeOutput(ctx, path, macBinaryFile({}, fork, now(ctx)));
 }
 
-void saveCustomIcon(core::CommandContext& ctx) {
+core::Outcome saveCustomIcon(core::CommandContext& ctx) {
   const auto path =
       core::chooseSaveTarget(ctx, core::dialogFromStrings(ctx.langOffset, 6443, 6444, 6445, 6446));
-  if (!path) return;
+  if (!path) return core::Outcome::Cancelled;
   const auto icns = customIconIcns(ctx);
-  if (!icns) return;  // message 6100 was shown; no file was created
+  if (!icns) return core::Outcome::Refused;  // message 6100 was shown; no file was created
   // The resources hold the elements without their 8-byte headers, the icns whole.
   const core::Bytes all(*icns);
   const std::size_t icnAt = 8, iclAt = icnAt + 8 + 256;
@@ -156,7 +157,7 @@ void saveCustomIcon(core::CommandContext& ctx) {
   if (hasIcl) resources.push_back({{'i', 'c', 'l', '8'}, all.subspan(iclAt + 8, 1024)});
   resources.push_back({{'I', 'C', 'N', '#'}, all.subspan(icnAt + 8, 256)});
   resources.push_back({{'i', 'c', 'n', 's'}, all});
-  core::writeOutput(ctx, *path, macBinaryFile(all, writeResourceFork(resources), now(ctx)));
+  return core::writeOutput(ctx, *path, macBinaryFile(all, writeResourceFork(resources), now(ctx)));
 }
 
 }  // namespace vexilo::mac

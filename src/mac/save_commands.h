@@ -8,6 +8,7 @@
 
 #include "core/bytes.h"
 #include "core/command_context.h"
+#include "core/save_flow.h"
 
 namespace vexilo::mac {
 
@@ -26,12 +27,12 @@ std::optional<core::ByteBuffer> buildIcl8Element(core::IconSet& board);
 std::optional<core::ByteBuffer> customIconIcns(core::CommandContext& ctx);
 
 // File > Save > Macintosh Icon > Data Only, Resource Only, Both Forks.
-void saveDataFork(core::CommandContext& ctx);
-void saveResourceFork(core::CommandContext& ctx);
-void saveBothForks(core::CommandContext& ctx);
+core::Outcome saveDataFork(core::CommandContext& ctx);
+core::Outcome saveResourceFork(core::CommandContext& ctx);
+core::Outcome saveBothForks(core::CommandContext& ctx);
 // Pop-up "icns File (Mac, Resource)": the selected image as an icns resource (".bin" appended).
-void saveSlotAsResource(core::CommandContext& ctx);
+core::Outcome saveSlotAsResource(core::CommandContext& ctx);
 // Pop-up "Volume/Folder Custom Icon".
-void saveCustomIcon(core::CommandContext& ctx);
+core::Outcome saveCustomIcon(core::CommandContext& ctx);
 
 }  // namespace vexilo::mac

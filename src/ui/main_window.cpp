@@ -181,7 +181,7 @@ MainWindow::MainWindow(core::SettingsStore& settingsStore, core::HelpViewer& hel
     }
   });
   // Commands that only need the board and the person at the screen.
-  const std::pair<const char*, void (*)(core::CommandContext&)> contextCommands[] = {
+  const std::pair<const char*, core::Outcome (*)(core::CommandContext&)> contextCommands[] = {
       {"Icns", mac::icnsClick},           {"DatF", mac::saveDataFork},
       {"ResF", mac::saveResourceFork},    {"F2", mac::saveBothForks},
       {"Ress", mac::saveSlotAsResource},  {"iFat", mac::saveCustomIcon},

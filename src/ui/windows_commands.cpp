@@ -7,7 +7,7 @@
 namespace vexilo::ui {
 
 void installWindowsCommands(MainWindow& window) {
-  const auto install = [&window](const char* name, void (*command)(core::CommandContext&)) {
+  const auto install = [&window](const char* name, core::Outcome (*command)(core::CommandContext&)) {
     window.setCommand(name, [&window, command] {
       core::CommandContext ctx = window.context();
       command(ctx);

@@ -293,22 +293,27 @@ std::optional<core::ByteBuffer> encodeJpeg(const core::Bitmap& picture, int qual
   return out;
 }
 
-void sbmClick(core::CommandContext& ctx) {
+core::Outcome sbmClick(core::CommandContext& ctx) {
   const core::Bitmap* picture = selectedPicture(ctx);
-  if (!picture) return;
+  if (!picture) return core::Outcome::Refused;
   const core::FileDialogRequest dialog = core::dialogFromStrings(ctx.langOffset, 6431, 6432, 6433, 6434);
   const auto path = core::chooseSaveTarget(ctx, dialog);
-  if (!path) return;
-  core::writeOutput(ctx, *path, core::encodeBmp(*picture));
+  if (!path) return core::Outcome::Cancelled;
+  return core::writeOutput(ctx, *path, core::encodeBmp(*picture));
 }
 
-void jpgClick(core::CommandContext& ctx) {
+core::Outcome jpgClick(core::CommandContext& ctx) {
   const core::Bitmap* picture = selectedPicture(ctx);
-  if (!picture) return;
+  if (!picture) return core::Outcome::Refused;
   const core::FileDialogRequest dialog = core::dialogFromStrings(ctx.langOffset, 6427, 6428, 6429, 6430);
   const auto path = core::chooseSaveTarget(ctx, dialog);
-  if (!path) return;
-  if (const auto bytes = encodeJpeg(*picture)) core::writeOutput(ctx, *path, *bytes);
+  if (!path) return core::Outcome::Cancelled;
+  const auto bytes = encodeJpeg(*picture);
+  if (!bytes) {  // nothing is written, and the file already there stays as it was
+    core::showFileError(ctx.prompter, ctx.langOffset, *path);
+    return core::Outcome::Failed;
+  }
+  return core::writeOutput(ctx, *path, *bytes);
 }
 
 }  // namespace vexilo::win

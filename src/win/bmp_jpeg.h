@@ -8,6 +8,7 @@
 #include "core/bitmap.h"
 #include "core/bytes.h"
 #include "core/command_context.h"
+#include "core/save_flow.h"
 #include "core/result.h"
 
 namespace vexilo::win {
@@ -35,9 +36,9 @@ void readJpegFile(core::CommandContext& ctx, const std::filesystem::path& path);
 std::optional<core::ByteBuffer> encodeJpeg(const core::Bitmap& picture, int quality = 90);
 
 // Pop-up "Bitmap File": the selected slot's picture as a BMP file in its present pixel format.
-void sbmClick(core::CommandContext& ctx);
+core::Outcome sbmClick(core::CommandContext& ctx);
 // Pop-up "JPEG File": the selected slot's picture as a JPEG file of quality 90.
 // Both do nothing for a slot without a picture.
-void jpgClick(core::CommandContext& ctx);
+core::Outcome jpgClick(core::CommandContext& ctx);
 
 }  // namespace vexilo::win

@@ -24,6 +24,12 @@ struct EntryLayout {
   std::size_t dataSize;   // information header, XOR bitmap, AND mask
 };
 
+// Icon entries are at most 255 pixels a side: the directory stores one byte of each.
+bool hasIconSize(SlotId slot) {
+  const core::SlotKind kind = core::slotInfo(slot).kind;
+  return kind != core::SlotKind::Pasteboard && kind != core::SlotKind::Palette;
+}
+
 EntryLayout layoutOf(SlotId slot) {
   const core::SlotSize size = core::controlSize(slot);
   EntryLayout l{size.width, size.height, 0, 0, 0};
@@ -76,20 +82,24 @@ void appendImage(core::ByteBuffer& out, core::IconSet& board, SlotId slot, const
   out.resize(out.size() + l.andSize, 0);
 }
 
-void saveIco(core::CommandContext& ctx, bool family) {
+core::Outcome saveIco(core::CommandContext& ctx, bool family) {
+  // A single image is an icon only when it has an icon size: pasteboard and palette images
+  // would make an entry whose directory and header disagree.
+  if (!family && !hasIconSize(ctx.board.selected())) return core::Outcome::Refused;
   const core::FileDialogRequest dialog =
       core::dialogFromStrings(ctx.langOffset, 6423, 6440, 6418, 6439);
   const auto path = core::chooseSaveTarget(ctx, dialog);
-  if (!path) return;
+  if (!path) return core::Outcome::Cancelled;
   // Encoding converts pictures to 32 bits, so it waits until the file is chosen.
   const core::ByteBuffer bytes =
-      family ? writeIcoFamily(ctx.board) : writeIcoImage(ctx.board, ctx.board.selected());
-  core::writeOutput(ctx, *path, bytes);
+      family ? writeIcoFamily(ctx.board) : *writeIcoImage(ctx.board, ctx.board.selected());
+  return core::writeOutput(ctx, *path, bytes);
 }
 
 }  // namespace
 
-core::ByteBuffer writeIcoImage(core::IconSet& board, SlotId slot) {
+std::optional<core::ByteBuffer> writeIcoImage(core::IconSet& board, SlotId slot) {
+  if (!hasIconSize(slot)) return std::nullopt;
   const EntryLayout l = layoutOf(slot);
   core::ByteBuffer out;
   out.reserve(kIcoHeaderBytes + kEntryBytes + l.dataSize);
@@ -105,7 +115,7 @@ core::ByteBuffer writeIcoFamily(core::IconSet& board) {
   std::vector<SlotId> filled;
   for (SlotId id : kOrder)
     if (board.slot(id).filled()) filled.push_back(id);
-  if (filled.size() == 1) return writeIcoImage(board, filled.front());
+  if (filled.size() == 1) return *writeIcoImage(board, filled.front());
 
   core::ByteBuffer out;
   appendHeader(out, filled.size());
@@ -119,8 +129,8 @@ core::ByteBuffer writeIcoFamily(core::IconSet& board) {
   return out;
 }
 
-void wicClick(core::CommandContext& ctx) { saveIco(ctx, true); }
+core::Outcome wicClick(core::CommandContext& ctx) { return saveIco(ctx, true); }
 
-void icoClick(core::CommandContext& ctx) { saveIco(ctx, false); }
+core::Outcome icoClick(core::CommandContext& ctx) { return saveIco(ctx, false); }
 
 }  // namespace vexilo::win

@@ -53,18 +53,18 @@ TEST_F(SaveFlow, OutputReplacesWholeOrReportsAndLeavesNothingBehind) {
   core::CommandContext ctx = context();
   const auto target = (dir / "a.ico").string();
   test::writeFile(target, core::ByteBuffer(10, 7));
-  EXPECT_TRUE(core::writeOutput(ctx, target, core::ByteBuffer{9, 8}));
+  EXPECT_EQ(core::writeOutput(ctx, target, core::ByteBuffer{9, 8}), core::Outcome::Written);
   EXPECT_EQ(test::readFile(target), (core::ByteBuffer{9, 8}));
   EXPECT_EQ(filesIn(dir.path()), 1u) << "no temporary file left";
 
   const auto nowhere = (dir / "missing" / "b.ico").string();
-  EXPECT_FALSE(core::writeOutput(ctx, nowhere, core::ByteBuffer{1}));
+  EXPECT_EQ(core::writeOutput(ctx, nowhere, core::ByteBuffer{1}), core::Outcome::Failed);
   ASSERT_EQ(prompter.infos.size(), 1u);
   EXPECT_EQ(prompter.infos[0], "File\n" + nowhere + "\ncould not be opened or created.");
 
   // A folder where the file should be: refused, the folder untouched.
   std::filesystem::create_directory(dir / "c.ico");
-  EXPECT_FALSE(core::writeOutput(ctx, (dir / "c.ico").string(), core::ByteBuffer{1}));
+  EXPECT_EQ(core::writeOutput(ctx, (dir / "c.ico").string(), core::ByteBuffer{1}), core::Outcome::Failed);
   EXPECT_TRUE(std::filesystem::is_directory(dir / "c.ico"));
   EXPECT_EQ(filesIn(dir.path()), 2u);
 

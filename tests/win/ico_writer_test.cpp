@@ -122,7 +122,7 @@ TEST(IcoWriter, WritesTheControlSizeAndConvertsOtherDepths) {
   // ic12: a 16x16 entry, the 16x12 picture in the top rows, white below.
   const Bitmap small = pattern(16, 12, 9);
   board.offerBitmap(SlotId::ic12, small);
-  const ByteBuffer f = win::writeIcoImage(board, SlotId::ic12);
+  const ByteBuffer f = *win::writeIcoImage(board, SlotId::ic12);
   ASSERT_EQ(f.size(), 22u + 1128u);
   EXPECT_EQ(f[6], 16);
   EXPECT_EQ(f[7], 16);
@@ -138,7 +138,7 @@ TEST(IcoWriter, WritesTheControlSizeAndConvertsOtherDepths) {
   for (int y = 0; y < 48; ++y)
     for (int x = 0; x < 48; ++x) indexed.setIndex(x, y, (x / 3 + y) % 16);
   board.offerBitmap(SlotId::ic48, indexed);
-  const ByteBuffer f48 = win::writeIcoImage(board, SlotId::ic48);
+  const ByteBuffer f48 = *win::writeIcoImage(board, SlotId::ic48);
   EXPECT_EQ(board.slot(SlotId::ic48).picture->format(), PixelFormat::Bits32);
   Session back48;
   win::readIcoBytes(back48.ctx, f48);
@@ -146,16 +146,17 @@ TEST(IcoWriter, WritesTheControlSizeAndConvertsOtherDepths) {
     for (int x = 0; x < 48; ++x)
       ASSERT_EQ(back48.board.slot(SlotId::ic48).picture->pixel(x, y), indexed.pixel(x, y));
 
-  const ByteBuffer blank = win::writeIcoImage(board, SlotId::ic128);
+  const ByteBuffer blank = *win::writeIcoImage(board, SlotId::ic128);
   EXPECT_TRUE(std::all_of(blank.begin() + 62, blank.begin() + 62 + 65536,
                           [](std::uint8_t b) { return b == 0xFF; }));
 
-  // Pasteboard images are written at their size too, width and height bytes cut to 8 bits.
-  const ByteBuffer pb = win::writeIcoImage(board, SlotId::PB16);
-  EXPECT_EQ(pb[6], 320 & 0xFF);
-  EXPECT_EQ(pb[7], 328 & 0xFF);
-  EXPECT_EQ(le32(pb, 14), 40u + 4u * 320 * 328 + 40u * 328);
-  EXPECT_EQ(pb.size(), 22u + 40u + 4u * 320 * 328 + 40u * 328);
+  // Pasteboard and palette images have no icon size: no file, and the command refuses them
+  // before any dialog.
+  EXPECT_FALSE(win::writeIcoImage(board, SlotId::PB16));
+  Session session;
+  session.board.select(SlotId::ipal256);
+  EXPECT_EQ(win::icoClick(session.ctx), core::Outcome::Refused);
+  EXPECT_TRUE(session.prompter.saveDialogs.empty());
 }
 
 // The files read by two independent decoders give the pictures' RGBA values.

@@ -1,0 +1,28 @@
+#include "core/decoded_family.h"
+
+#include "core/bmp_codec.h"
+#include "core/string_table.h"
+
+namespace vexilo::core {
+
+void DecodedFamily::offerBitmapFile(std::optional<SlotId> slot, Bytes bmpFile) {
+  if (auto picture = decodeBmp(bmpFile)) offer(slot, std::move(*picture));
+}
+
+void DecodedFamily::append(DecodedFamily other) {
+  for (DecodedPicture& p : other.pictures) pictures.push_back(std::move(p));
+  for (DecodedMessage& m : other.messages) messages.push_back(std::move(m));
+}
+
+void applyFamily(CommandContext& ctx, const DecodedFamily& family) {
+  for (const DecodedPicture& p : family.pictures) {
+    if (p.slot)
+      ctx.board.offerBitmap(*p.slot, p.bitmap);
+    else
+      ctx.board.addToPasteboard(p.bitmap);
+  }
+  for (const DecodedMessage& m : family.messages)
+    ctx.prompter.showInfo(formatMessage(loadLocalString(m.id, ctx.langOffset), m.argument));
+}
+
+}  // namespace vexilo::core
