@@ -26,11 +26,3 @@ function(vexilo_library name)
   target_link_libraries(vexilo_${name} PUBLIC ${ARG_DEPENDS})
   vexilo_warnings(vexilo_${name})
 endfunction()
-
-# A folder whose code is still to come: an interface library, so that the levels already link.
-function(vexilo_empty_library name)
-  cmake_parse_arguments(ARG "" "" "DEPENDS" ${ARGN})
-  add_library(vexilo_${name} INTERFACE)
-  add_library(vexilo::${name} ALIAS vexilo_${name})
-  target_link_libraries(vexilo_${name} INTERFACE ${ARG_DEPENDS})
-endfunction()

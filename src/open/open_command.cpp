@@ -5,6 +5,7 @@
 #include <cctype>
 #include <fstream>
 
+#include "core/element_types.h"
 #include "core/string_table.h"
 #include "mac/envelopes.h"
 #include "mac/icns.h"
@@ -17,48 +18,33 @@ namespace vexilo::open {
 
 namespace {
 
+// The extensions of the files that are not raw icon elements; those come from the element table.
 struct ExtensionEntry {
   int kind;
   std::string_view extension;
 };
-
-// Looked up in order; the first extension the file's begins with wins. Kind 15 is not used.
-constexpr std::array<ExtensionEntry, 29> kExtensions = {{
-    {0, ".ico"},   {1, ".bmp"},   {2, ".icns"},  {3, ".icn#"},  {4, ".icl8"},  {5, ".icl4"},
-    {6, ".icm#"},  {7, ".icm8"},  {8, ".icm4"},  {9, ".ics#"},  {10, ".ics8"}, {11, ".ics4"},
-    {12, ".ich#"}, {13, ".ich8"}, {14, ".ich4"}, {16, ".ict8"}, {17, ".ict4"}, {18, ".im32"},
-    {19, ".is32"}, {20, ".il32"}, {21, ".ih32"}, {22, ".it32"}, {23, ".m8mk"}, {24, ".s8mk"},
-    {25, ".l8mk"}, {26, ".h8mk"}, {27, ".t8mk"}, {28, ".jpg"},  {28, ".jpeg"},
+constexpr std::array<ExtensionEntry, 5> kOtherExtensions = {{
+    {kIco, ".ico"}, {kBmp, ".bmp"}, {kIcns, ".icns"}, {kJpeg, ".jpg"}, {kJpeg, ".jpeg"},
 }};
 
-// What each raw element kind holds: 'p' pair, 'c' colour plane, 'm' 8-bit mask.
-struct RawElement {
-  int kind;
-  char what;
-  int width;
-  int height;
-  int depth;
-};
-constexpr RawElement kRawElements[] = {
-    {3, 'p', 32, 32, 1},   {4, 'c', 32, 32, 8},    {5, 'c', 32, 32, 4},   {6, 'p', 16, 12, 1},
-    {7, 'c', 16, 12, 8},   {8, 'c', 16, 12, 4},    {9, 'p', 16, 16, 1},   {10, 'c', 16, 16, 8},
-    {11, 'c', 16, 16, 4},  {12, 'p', 48, 48, 1},   {13, 'c', 48, 48, 8},  {14, 'c', 48, 48, 4},
-    {16, 'c', 128, 128, 8}, {17, 'c', 128, 128, 4}, {18, 'c', 16, 12, 32}, {19, 'c', 16, 16, 32},
-    {20, 'c', 32, 32, 32}, {21, 'c', 48, 48, 32},  {22, 'c', 128, 128, 32}, {23, 'm', 16, 12, 0},
-    {24, 'm', 16, 16, 0},  {25, 'm', 32, 32, 0},   {26, 'm', 48, 48, 0},  {27, 'm', 128, 128, 0},
-};
+const core::ElementType* rawElementOfKind(int kind) {
+  for (const core::ElementType& t : core::elementTypes())
+    if (!t.extension.empty() && t.extensionKind == kind) return &t;
+  return nullptr;
+}
 
 bool readRawElement(core::CommandContext& ctx, int kind, const std::filesystem::path& path) {
-  for (const RawElement& e : kRawElements) {
-    if (e.kind != kind) continue;
-    switch (e.what) {
-      case 'p': mac::readPairFile(ctx, path, e.width, e.height); break;
-      case 'c': mac::readPlaneFile(ctx, path, e.width, e.height, e.depth); break;
-      default: mac::readMaskFile(ctx, path, e.width, e.height); break;
-    }
-    return true;
+  const core::ElementType* type = rawElementOfKind(kind);
+  if (!type) return false;
+  switch (type->role) {
+    case core::ElementRole::Pair: mac::readPairFile(ctx, path, type->width, type->height); break;
+    case core::ElementRole::Colour:
+      mac::readPlaneFile(ctx, path, type->width, type->height, type->bits);
+      break;
+    case core::ElementRole::Mask: mac::readMaskFile(ctx, path, type->width, type->height); break;
+    case core::ElementRole::Container: return false;
   }
-  return false;
+  return true;
 }
 
 }  // namespace
@@ -71,8 +57,14 @@ int extensionKind(std::string_view path) {
   std::string lower(text);
   std::transform(lower.begin(), lower.end(), lower.begin(),
                  [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-  for (const ExtensionEntry& e : kExtensions)
-    if (lower.compare(0, e.extension.size(), e.extension) == 0) return e.kind;
+  const auto startsWith = [&lower](std::string_view extension) {
+    return lower.compare(0, extension.size(), extension) == 0;
+  };
+  // .ico and .bmp come first, so ".icons" is an icon file and ".icns" no raw element.
+  for (const ExtensionEntry& e : kOtherExtensions)
+    if (startsWith(e.extension)) return e.kind;
+  for (const core::ElementType& t : core::elementTypes())
+    if (!t.extension.empty() && startsWith(t.extension)) return t.extensionKind;
   return kUnknown;
 }
 
