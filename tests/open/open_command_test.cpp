@@ -1,35 +1,31 @@
 // Recognising files by content first, then by extension, and handing them to their reader.
 #include <gtest/gtest.h>
 
-#include <array>
 #include <cstring>
 
-#include "core/bytes.h"
+#include "core/bmp_codec.h"
+#include "core/element_types.h"
 #include "core/string_table.h"
 #include "open/open_command.h"
 #include "support/fake_prompter.h"
 #include "support/memory_settings_store.h"
 #include "support/shared_data.h"
 #include "support/temp_dir.h"
+#include "win/bmp_jpeg.h"
+#include "win/ico_writer.h"
 
 using namespace vexilo;
-using open::extensionKind;
+using core::SlotId;
 
 TEST(OpenCommand, ExtensionsAreLowerCasedAndMatchedAsPrefixes) {
-  EXPECT_EQ(extensionKind("x.ico"), 0);
-  EXPECT_EQ(extensionKind("x.icons"), 0) << "begins with .ico";
-  EXPECT_EQ(extensionKind("x.BMP"), 1);
-  EXPECT_EQ(extensionKind("/a/x.icns"), 2);
-  EXPECT_EQ(extensionKind("x.ICL8"), 4);
-  EXPECT_EQ(extensionKind("x.ict8"), 16);
-  EXPECT_EQ(extensionKind("x.ict#"), -1) << "no 128-pixel pair exists";
-  EXPECT_EQ(extensionKind("x.t8mk"), 27);
-  EXPECT_EQ(extensionKind("x.jpg"), 28);
-  EXPECT_EQ(extensionKind("x.jpeg"), 28);
-  EXPECT_EQ(extensionKind("noextension"), -1);
-  EXPECT_EQ(extensionKind("/a.b/file"), -1) << "the dot of a folder name";
-  EXPECT_EQ(extensionKind("x.icnsxyz"), -1) << "more than six characters after the dot";
-  EXPECT_EQ(extensionKind(std::string("x.") + std::string(5000, 'i')), -1);
+  const std::pair<std::string, int> cases[] = {
+      {"x.ico", 0},     {"x.icons", 0},  {"x.BMP", 1},     {"/a/x.icns", 2}, {"x.ICN#", 3},
+      {"x.ICL8", 4},    {"x.icm4", 8},   {"x.ich4", 14},   {"x.ict8", 16},   {"x.ict4", 17},
+      {"x.it32", 22},   {"x.m8mk", 23},  {"x.t8mk", 27},   {"x.jpg", 28},    {"x.jpeg", 28},
+      {"x.ict#", -1},   {"noext", -1},   {"/a.b/file", -1}, {"x.icnsxyz", -1},
+      {"x." + std::string(5000, 'i'), -1},
+  };
+  for (const auto& [path, kind] : cases) EXPECT_EQ(open::extensionKind(path), kind) << path;
 }
 
 class OpenFiles : public ::testing::Test {
@@ -49,15 +45,12 @@ class OpenFiles : public ::testing::Test {
 };
 
 TEST_F(OpenFiles, ContentWinsOverTheExtension) {
-  core::ByteBuffer icns = {'i', 'c', 'n', 's', 0, 0, 0, 8};
-  EXPECT_EQ(open::sniffFileKind(write("x.bin", icns)), open::kIcns);
-
+  EXPECT_EQ(open::sniffFileKind(write("x.bin", {'i', 'c', 'n', 's', 0, 0, 0, 8})), open::kIcns);
   core::ByteBuffer macBinary(128 + 128, 0);
   macBinary[1] = 4;
   std::memcpy(&macBinary[2], "Icon", 4);
   core::writeBE32(&macBinary[87], 100);
   EXPECT_EQ(open::sniffFileKind(write("y.icns", macBinary)), open::kMacBinary);
-
   EXPECT_EQ(open::sniffFileKind(write("s.ico", {0x00, 0x05, 0x16, 0x00, 0, 0})), open::kAppleSingle);
   EXPECT_EQ(open::sniffFileKind(write("d.bmp", {0x00, 0x05, 0x16, 0x07})), open::kAppleDouble);
   EXPECT_EQ(open::sniffFileKind(write("e.dll", {'M', 'Z', 0x90, 0})), open::kExecutable);
@@ -66,23 +59,56 @@ TEST_F(OpenFiles, ContentWinsOverTheExtension) {
   EXPECT_EQ(open::sniffFileKind(dir.path()), open::kUnknown) << "a folder";
 }
 
+TEST_F(OpenFiles, EachKindReachesItsReader) {
+  core::CommandContext ctx = context();
+  core::IconSet source;
+  source.offerBitmap(SlotId::ic48, core::Bitmap(48, 48, core::PixelFormat::Bits32));
+  core::Bitmap blue(32, 32, core::PixelFormat::Bits32);
+  blue.fill({200, 20, 30, 255});
+  open::openIconFile(ctx, write("a.ico", win::writeIcoFamily(source)));
+  open::openIconFile(ctx, write("b.bmp", core::encodeBmp(blue)));
+  open::openIconFile(ctx, write("c.jpeg", *win::encodeJpeg(core::Bitmap(16, 16, core::PixelFormat::Bits32))));
+  EXPECT_EQ(board.slot(SlotId::ic48).depth, 7);
+  EXPECT_EQ(board.slot(SlotId::im48).depth, 1);
+  EXPECT_EQ(*board.slot(SlotId::ic32).picture, blue);
+  EXPECT_EQ(board.slot(SlotId::ic16).depth, 7);
+  const core::IconSet before = board;
+  open::openIconFile(ctx, write("d.ico", {'M', 'Z', 0, 0}));  // an executable with no PE image
+  EXPECT_EQ(board.slot(SlotId::ic128).depth, before.slot(SlotId::ic128).depth);
+  EXPECT_TRUE(prompter.infos.empty());
+
+  // Every raw element file goes to the slots of its size: pairs to the colour and mask slot,
+  // planes to the colour slot, 8-bit masks to the mask slot.
+  for (const core::ElementType& t : core::elementTypes()) {
+    if (t.extension.empty()) continue;
+    core::IconSet fresh;
+    core::CommandContext raw{fresh, prompter};
+    open::openIconFile(raw, write("e" + std::string(t.extension), core::ByteBuffer(t.dataBytes, 0x5A)));
+    const SlotId colour = *core::colourSlotOf(t.width, t.height);
+    const SlotId mask = *core::maskSlotOf(t.width, t.height);
+    const bool colourFilled = t.role != core::ElementRole::Mask;
+    const bool maskFilled = t.role != core::ElementRole::Colour;
+    EXPECT_EQ(fresh.slot(colour).filled(), colourFilled) << t.name();
+    EXPECT_EQ(fresh.slot(mask).filled(), maskFilled) << t.name();
+  }
+  EXPECT_TRUE(prompter.infos.empty());
+}
+
 TEST_F(OpenFiles, UnsupportedFilesAreReportedAndMissingMacFilesToo) {
   core::CommandContext ctx = context();
   const std::string text = write("notes.txt", {'h', 'i'});
   open::openIconFile(ctx, text);
   ASSERT_EQ(prompter.infos.size(), 1u);
   EXPECT_EQ(prompter.infos[0], "File\n" + text + "\nis not a supported graphic format.");
-
   // Not there: the extension decides, and the icns reader says it cannot open it.
   const std::string missing = (dir / "gone.icns").string();
   open::openIconFile(ctx, missing);
   ASSERT_EQ(prompter.infos.size(), 2u);
   EXPECT_EQ(prompter.infos[1], core::formatMessage(core::lookupString(1041), missing));
-
   ctx.langOffset = core::kFrench;
   open::openIconFile(ctx, text);
   EXPECT_EQ(prompter.infos.back(), "Le fichier\n" + text + "\nn'est pas dans un format graphique reconnu.");
-  for (core::SlotId id : core::kBoardSlots) EXPECT_FALSE(board.slot(id).filled());
+  for (SlotId id : core::kBoardSlots) EXPECT_FALSE(board.slot(id).filled());
 }
 
 TEST_F(OpenFiles, ImportDialogStartsInTheLastFolderAndStoresTheNewOne) {
@@ -94,7 +120,6 @@ TEST_F(OpenFiles, ImportDialogStartsInTheLastFolderAndStoresTheNewOne) {
   EXPECT_EQ(prompter.openDialogs[0].initialDirectory, "/icons/old/");
   EXPECT_EQ(prompter.openDialogs[0].title, "Opening an Icon File");
   EXPECT_EQ(prompter.openDialogs[0].initialName, "*.ico;*.bmp;*.icns");
-  EXPECT_EQ(prompter.openDialogs[0].defaultExtension, "bin");
   EXPECT_EQ(open::askFileToImport(ctx), "/icons/new/b.icns");
   EXPECT_EQ(settings.readLastDir(""), "/icons/new/");
 }
