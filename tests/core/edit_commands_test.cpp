@@ -1,0 +1,85 @@
+// Cut, Copy, Paste and Wipe Out on the board model, with a clipboard in memory.
+#include <gtest/gtest.h>
+
+#include "core/edit_commands.h"
+#include "support/pictures.h"
+
+using namespace vexilo::core;
+using vexilo::test::pattern;
+
+namespace {
+
+struct MemoryClipboard : Clipboard {
+  std::optional<ClipboardBitmap> held;
+  int writes = 0;
+  bool hasBitmap() const override { return held.has_value(); }
+  void setBitmap(const Bitmap& b) override { held = ClipboardBitmap{b, depthOrdinal(b.format())}, ++writes; }
+  std::optional<ClipboardBitmap> read() const override { return held; }
+};
+
+}  // namespace
+
+TEST(EditCommands, CopyWidensCutKeepsTheFormatAndPasteUndoesTheCut) {
+  IconSet board;
+  MemoryClipboard clipboard;
+  const Bitmap four = pattern(32, 32, PixelFormat::Bits4);
+  board.offerBitmap(SlotId::ic32, four);
+  board.offerBitmap(SlotId::icNB, four);
+  EXPECT_FALSE(copySlot(board, clipboard, SlotId::ic16) || cutSlot(board, clipboard, SlotId::ic16));
+  EXPECT_FALSE(pasteSlot(board, clipboard, SlotId::ic16) || board.slot(SlotId::ic16).picture);
+  ASSERT_TRUE(copySlot(board, clipboard, SlotId::ic32));
+  EXPECT_EQ(board.slot(SlotId::ic32).picture->format(), PixelFormat::Bits32);
+  EXPECT_EQ(board.slot(SlotId::ic32).depth, 2) << "the recorded depth stays";
+  EXPECT_EQ(*clipboard.bitmap(), *board.slot(SlotId::ic32).picture);
+  EXPECT_EQ(clipboard.bitmap()->pixel(9, 3), four.pixel(9, 3));
+  ASSERT_TRUE(cutSlot(board, clipboard, SlotId::icNB));
+  EXPECT_EQ(*clipboard.bitmap(), four);
+  EXPECT_FALSE(board.slot(SlotId::icNB).filled() || board.slot(SlotId::icNB).picture);
+  EXPECT_EQ(clipboard.writes, 2) << "an empty slot leaves the clipboard alone";
+  ASSERT_TRUE(pasteSlot(board, clipboard, SlotId::icNB));
+  EXPECT_EQ(*board.slot(SlotId::icNB).picture, four);
+  EXPECT_EQ(board.slot(SlotId::icNB).depth, 2);
+}
+
+TEST(EditCommands, PasteDrawsFromTheTopLeftAndRecordsTheDepth) {
+  IconSet board;
+  MemoryClipboard clipboard;
+  const Bitmap large = pattern(300, 300, PixelFormat::Bits24), small = pattern(5, 3);
+  clipboard.setBitmap(large);
+  ASSERT_TRUE(pasteSlot(board, clipboard, SlotId::ic16));
+  const Bitmap before = *board.slot(SlotId::ic16).picture;
+  EXPECT_EQ(before, pattern(16, 16, PixelFormat::Bits24)) << "clipped to its top-left";
+  EXPECT_EQ(board.slot(SlotId::ic16).depth, 6);
+  clipboard.setBitmap(small);
+  ASSERT_TRUE(pasteSlot(board, clipboard, SlotId::ic16));
+  ASSERT_TRUE(pasteSlot(board, clipboard, SlotId::ic32));
+  EXPECT_EQ(board.slot(SlotId::ic16).depth, 7);
+  for (int y = 0; y < 16; ++y)
+    for (int x = 0; x < 16; ++x) {
+      const bool covered = x < 5 && y < 3;  // alpha included; the rest keeps what was there
+      ASSERT_EQ(board.slot(SlotId::ic16).picture->pixel(x, y), covered ? small.pixel(x, y) : before.pixel(x, y));
+      ASSERT_EQ(board.slot(SlotId::ic32).picture->pixel(x, y), covered ? small.pixel(x, y) : kWhite);
+    }
+  clipboard.held->depth = -1;  // a format without a name still fills the slot
+  ASSERT_TRUE(pasteSlot(board, clipboard, SlotId::im32));
+  EXPECT_EQ(board.slot(SlotId::im32).depth, -1);
+  EXPECT_TRUE(board.slot(SlotId::im32).filled());
+}
+
+TEST(EditCommands, WipeOutEmptiesWhatTheTabShows) {
+  IconSet board;
+  for (SlotId id : kBoardSlots) board.offerBitmap(id, pattern(controlSize(id).width, controlSize(id).height, PixelFormat::Bits8));
+  const IconSet filled = board, fresh;
+  auto same = [&](const IconSet& other, SlotId id) {
+    return board.slot(id).depth == other.slot(id).depth && board.slot(id).picture == other.slot(id).picture;
+  };
+  wipeOut(board, MainTab::Palettes);
+  for (std::size_t i = 0; i < kSlotCount; ++i) EXPECT_TRUE(same(filled, SlotId(i))) << i;
+  wipeOut(board, MainTab::Pasteboard);
+  for (SlotId id : kBoardSlots) EXPECT_TRUE(same(filled, id)) << slotName(id);
+  for (SlotId id : kPasteboards) EXPECT_TRUE(same(fresh, id) && board.cursor(id).count == 0);
+  board = filled;
+  wipeOut(board, MainTab::Board);
+  for (SlotId id : kBoardSlots) EXPECT_TRUE(same(fresh, id)) << slotName(id);
+  for (SlotId id : kPasteboards) EXPECT_TRUE(same(filled, id)) << "the pasteboards stay";
+}
