@@ -8,27 +8,22 @@ using F = PixelFormat;
 using Bytes8 = std::vector<std::uint8_t>;
 
 TEST(Bitmap, EachFormatPacksAndWidensItsPixels) {
-  Bitmap mono(10, 1, F::Bits1);  // leftmost pixel in the high bit
-  mono.setIndex(0, 0, 1);
-  mono.setIndex(9, 0, 1);
-  EXPECT_EQ(mono.data(), (Bytes8{0x80, 0x40}));
-  EXPECT_EQ(mono.pixel(0, 0), kBlack);
-  EXPECT_EQ(mono.pixel(1, 0), kWhite);
-  Bitmap nibbles(3, 1, F::Bits4);
+  Bitmap mono(10, 1, F::Bits1), nibbles(3, 1, F::Bits4), b16(2, 1, F::Bits16), b15(1, 1, F::Bits15);
+  for (int x : {0, 9}) mono.setIndex(x, 0, 1);
   for (int x = 0; x < 3; ++x) nibbles.setIndex(x, 0, 0xA5F >> (8 - 4 * x) & 0xF);
+  EXPECT_EQ(mono.data(), (Bytes8{0x80, 0x40})) << "leftmost pixel in the high bit";
   EXPECT_EQ(nibbles.data(), (Bytes8{0xA5, 0xF0}));
-  Bitmap b15(1, 1, F::Bits15);
+  EXPECT_EQ(mono.pixel(1, 0), kWhite);
   b15.data() = {0xFF, 0x7F};  // every channel at its maximum widens to 255
-  EXPECT_EQ(b15.pixel(0, 0), kWhite);
-  Bitmap b16(2, 1, F::Bits16);
   b16.data() = {0x00, 0xF8, 0xE0, 0x07};  // pure red, pure green
+  EXPECT_EQ(b15.pixel(0, 0), kWhite);
   EXPECT_EQ(b16.pixel(0, 0), (Bgra{0, 0, 255, 255}));
   EXPECT_EQ(b16.pixel(1, 0), (Bgra{0, 255, 0, 255}));
   b16.setPixel(0, 0, {0x18, 0x0C, 0x84, 0});  // red 10000, green 000011, blue 00011
   EXPECT_EQ(b16.data()[0] | b16.data()[1] << 8, 0x8063);
 }
 
-TEST(Bitmap, ConversionsTakeTheNearestColourAndOpaqueAlpha) {
+TEST(Bitmap, ConversionsTakeTheNearestColourOfThePaletteAndRoundTrip) {
   Bitmap b(4, 1, F::Bits32);
   const Bgra colours[] = {kWhite, kBlack, {0, 0, 255, 255}, {0x11, 0x11, 0x11, 9}};
   for (int x = 0; x < 4; ++x) b.setPixel(x, 0, colours[x]);
@@ -44,46 +39,36 @@ TEST(Bitmap, ConversionsTakeTheNearestColourAndOpaqueAlpha) {
     EXPECT_EQ(indexed.palette(), c.palette);
     for (int x = 0; x < 4; ++x) EXPECT_EQ(indexed.index(x, 0), c.indices[x]) << x;
   }
+  // Every palette entry and every direct value comes back from 32 bits; alpha is opaque after 24.
+  std::vector<Bitmap> pictures{Bitmap(256, 1, F::Bits8), Bitmap(5, 3, F::Bits15),
+                               Bitmap(5, 3, F::Bits16), Bitmap(5, 3, F::Bits24)};
+  for (Bitmap& p : pictures) {
+    const bool b15 = p.format() == F::Bits15;
+    for (std::size_t i = 0; i < p.data().size(); ++i)
+      p.data()[i] = static_cast<std::uint8_t>(p.width() == 256 ? i : i * 37 & (b15 && i % 2 ? 0x7F : 0xFF));
+    Bitmap trip = p;
+    trip.convertTo(F::Bits32);
+    trip.convertTo(p.format());
+    EXPECT_EQ(trip, p) << bitsPerPixel(p.format());
+  }
   b.convertTo(F::Bits24);
   b.convertTo(F::Bits32);
   EXPECT_EQ(b.pixel(3, 0), (Bgra{0x11, 0x11, 0x11, 255}));
 }
 
-TEST(Bitmap, EveryFormatRoundTripsThroughThirtyTwoBits) {
-  Bitmap palette(256, 1, F::Bits8);
-  for (int i = 0; i < 256; ++i) palette.setIndex(i, 0, i);
-  std::vector<Bitmap> pictures{palette};
-  for (F f : {F::Bits15, F::Bits16, F::Bits24}) {
-    Bitmap b(5, 3, f);
-    for (std::size_t i = 0; i < b.data().size(); ++i)
-      b.data()[i] = static_cast<std::uint8_t>(i * 37 & (f == F::Bits15 && i % 2 ? 0x7F : 0xFF));
-    pictures.push_back(b);
-  }
-  for (const Bitmap& b : pictures) {
-    Bitmap trip = b;
-    trip.convertTo(F::Bits32);
-    trip.convertTo(b.format());
-    EXPECT_EQ(trip, b) << bitsPerPixel(b.format());
-  }
-}
-
-TEST(Bitmap, DrawClipsOnEverySideAndKeepsAlpha) {
-  Bitmap dst(4, 4, F::Bits32);
+TEST(Bitmap, DrawClipsOnEverySideAndKeepsAlphaUnlessAllZero) {
+  Bitmap dst(4, 4, F::Bits32), src(3, 3, F::Bits32), clear(1, 1, F::Bits32);
   dst.fill(kWhite);
-  Bitmap src(3, 3, F::Bits32);
   src.fill({1, 2, 3, 4});
+  clear.fill({5, 6, 7, 0});
   dst.draw(src, -1, 2);
   dst.draw(src, 10, 10);
-  dst.draw(src, 3, -2, /*opaqueWhenAlphaZero=*/true);  // not all zero: alpha kept
-  for (auto [x, y, drawn] : {std::tuple{0, 2, true}, {1, 3, true}, {2, 2, false}, {0, 1, false},
-                             {3, 0, true}, {3, 1, false}, {2, 0, false}})
-    EXPECT_EQ(dst.pixel(x, y), (drawn ? Bgra{1, 2, 3, 4} : kWhite)) << x << "," << y;
-  Bitmap clear(1, 1, F::Bits32);
-  clear.fill({5, 6, 7, 0});
-  dst.draw(clear, 0, 0, /*opaqueWhenAlphaZero=*/true);
-  EXPECT_EQ(dst.pixel(0, 0), (Bgra{5, 6, 7, 255}));
-  // Indexed pictures of the same palette copy their indices, also at odd bit positions.
-  Bitmap monoDst(9, 1, F::Bits1), monoSrc(3, 1, F::Bits1);
+  dst.draw(src, 3, -2, /*opaqueWhenAlphaZero=*/true);
+  dst.draw(clear, 2, 3, /*opaqueWhenAlphaZero=*/true);
+  const Bgra shown[] = {kWhite, {1, 2, 3, 4}, {5, 6, 7, 255}};
+  for (auto [x, y, i] : {std::tuple{0, 2, 1}, {1, 3, 1}, {3, 0, 1}, {2, 3, 2}, {2, 2, 0}, {0, 1, 0}, {3, 1, 0}})
+    EXPECT_EQ(dst.pixel(x, y), shown[i]) << x << "," << y;
+  Bitmap monoDst(9, 1, F::Bits1), monoSrc(3, 1, F::Bits1);  // indices copied at any bit position
   monoSrc.setIndex(1, 0, 1);
   monoDst.draw(monoSrc, 6, 0);
   EXPECT_EQ(monoDst.data(), (Bytes8{0x01, 0x00}));
