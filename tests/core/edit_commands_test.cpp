@@ -11,9 +11,8 @@ namespace {
 
 struct MemoryClipboard : Clipboard {
   std::optional<ClipboardBitmap> held;
-  int writes = 0;
   bool hasBitmap() const override { return held.has_value(); }
-  void setBitmap(const Bitmap& b) override { held = ClipboardBitmap{b, depthOrdinal(b.format())}, ++writes; }
+  void setBitmap(const Bitmap& b) override { held = ClipboardBitmap{b, depthOrdinal(b.format())}; }
   std::optional<ClipboardBitmap> read() const override { return held; }
 };
 
@@ -27,15 +26,15 @@ TEST(EditCommands, CopyWidensCutKeepsTheFormatAndPasteUndoesTheCut) {
   board.offerBitmap(SlotId::icNB, four);
   EXPECT_FALSE(copySlot(board, clipboard, SlotId::ic16) || cutSlot(board, clipboard, SlotId::ic16));
   EXPECT_FALSE(pasteSlot(board, clipboard, SlotId::ic16) || board.slot(SlotId::ic16).picture);
+  EXPECT_FALSE(clipboard.held) << "an empty slot leaves the clipboard alone";
   ASSERT_TRUE(copySlot(board, clipboard, SlotId::ic32));
-  EXPECT_EQ(board.slot(SlotId::ic32).picture->format(), PixelFormat::Bits32);
   EXPECT_EQ(board.slot(SlotId::ic32).depth, 2) << "the recorded depth stays";
-  EXPECT_EQ(*clipboard.bitmap(), *board.slot(SlotId::ic32).picture);
-  EXPECT_EQ(clipboard.bitmap()->pixel(9, 3), four.pixel(9, 3));
+  Bitmap wide = four;
+  wide.convertTo(PixelFormat::Bits32);
+  EXPECT_TRUE(*board.slot(SlotId::ic32).picture == wide && *clipboard.bitmap() == wide);
   ASSERT_TRUE(cutSlot(board, clipboard, SlotId::icNB));
   EXPECT_EQ(*clipboard.bitmap(), four);
   EXPECT_FALSE(board.slot(SlotId::icNB).filled() || board.slot(SlotId::icNB).picture);
-  EXPECT_EQ(clipboard.writes, 2) << "an empty slot leaves the clipboard alone";
   ASSERT_TRUE(pasteSlot(board, clipboard, SlotId::icNB));
   EXPECT_EQ(*board.slot(SlotId::icNB).picture, four);
   EXPECT_EQ(board.slot(SlotId::icNB).depth, 2);
@@ -44,15 +43,14 @@ TEST(EditCommands, CopyWidensCutKeepsTheFormatAndPasteUndoesTheCut) {
 TEST(EditCommands, PasteDrawsFromTheTopLeftAndRecordsTheDepth) {
   IconSet board;
   MemoryClipboard clipboard;
-  const Bitmap large = pattern(300, 300, PixelFormat::Bits24), small = pattern(5, 3);
-  clipboard.setBitmap(large);
+  const Bitmap small = pattern(5, 3);
+  clipboard.setBitmap(pattern(300, 300, PixelFormat::Bits24));
   ASSERT_TRUE(pasteSlot(board, clipboard, SlotId::ic16));
   const Bitmap before = *board.slot(SlotId::ic16).picture;
   EXPECT_EQ(before, pattern(16, 16, PixelFormat::Bits24)) << "clipped to its top-left";
   EXPECT_EQ(board.slot(SlotId::ic16).depth, 6);
   clipboard.setBitmap(small);
-  ASSERT_TRUE(pasteSlot(board, clipboard, SlotId::ic16));
-  ASSERT_TRUE(pasteSlot(board, clipboard, SlotId::ic32));
+  ASSERT_TRUE(pasteSlot(board, clipboard, SlotId::ic16) && pasteSlot(board, clipboard, SlotId::ic32));
   EXPECT_EQ(board.slot(SlotId::ic16).depth, 7);
   for (int y = 0; y < 16; ++y)
     for (int x = 0; x < 16; ++x) {
@@ -62,24 +60,24 @@ TEST(EditCommands, PasteDrawsFromTheTopLeftAndRecordsTheDepth) {
     }
   clipboard.held->depth = -1;  // a format without a name still fills the slot
   ASSERT_TRUE(pasteSlot(board, clipboard, SlotId::im32));
-  EXPECT_EQ(board.slot(SlotId::im32).depth, -1);
-  EXPECT_TRUE(board.slot(SlotId::im32).filled());
+  EXPECT_TRUE(board.slot(SlotId::im32).depth == -1 && board.slot(SlotId::im32).filled());
 }
 
 TEST(EditCommands, WipeOutEmptiesWhatTheTabShows) {
   IconSet board;
-  for (SlotId id : kBoardSlots) board.offerBitmap(id, pattern(controlSize(id).width, controlSize(id).height, PixelFormat::Bits8));
+  for (SlotId id : kBoardSlots)
+    board.offerBitmap(id, pattern(controlSize(id).width, controlSize(id).height, PixelFormat::Bits8));
   const IconSet filled = board, fresh;
   auto same = [&](const IconSet& other, SlotId id) {
-    return board.slot(id).depth == other.slot(id).depth && board.slot(id).picture == other.slot(id).picture;
+    return board.slot(id).depth == other.slot(id).depth && board.slot(id).picture == other.slot(id).picture &&
+           (!isPasteboard(id) || board.cursor(id).count == other.cursor(id).count);
   };
-  wipeOut(board, MainTab::Palettes);
-  for (std::size_t i = 0; i < kSlotCount; ++i) EXPECT_TRUE(same(filled, SlotId(i))) << i;
-  wipeOut(board, MainTab::Pasteboard);
-  for (SlotId id : kBoardSlots) EXPECT_TRUE(same(filled, id)) << slotName(id);
-  for (SlotId id : kPasteboards) EXPECT_TRUE(same(fresh, id) && board.cursor(id).count == 0);
-  board = filled;
-  wipeOut(board, MainTab::Board);
-  for (SlotId id : kBoardSlots) EXPECT_TRUE(same(fresh, id)) << slotName(id);
-  for (SlotId id : kPasteboards) EXPECT_TRUE(same(filled, id)) << "the pasteboards stay";
+  for (auto [tab, boardAs, pasteboardsAs] : {std::tuple{MainTab::Palettes, &filled, &filled},
+                                             {MainTab::Pasteboard, &filled, &fresh},
+                                             {MainTab::Board, &fresh, &filled}}) {
+    board = filled;
+    wipeOut(board, tab);
+    for (SlotId id : kBoardSlots) EXPECT_TRUE(same(*boardAs, id)) << slotName(id);
+    for (SlotId id : kPasteboards) EXPECT_TRUE(same(*pasteboardsAs, id)) << slotName(id);
+  }
 }
