@@ -55,8 +55,9 @@ TEST(EditCommands, PasteDrawsFromTheTopLeftAndRecordsTheDepth) {
   for (int y = 0; y < 16; ++y)
     for (int x = 0; x < 16; ++x) {
       const bool covered = x < 5 && y < 3;  // alpha included; the rest keeps what was there
-      ASSERT_EQ(board.slot(SlotId::ic16).picture->pixel(x, y), covered ? small.pixel(x, y) : before.pixel(x, y));
-      ASSERT_EQ(board.slot(SlotId::ic32).picture->pixel(x, y), covered ? small.pixel(x, y) : kWhite);
+      const Bgra pasted = covered ? small.pixel(x, y) : kWhite;
+      ASSERT_EQ(board.slot(SlotId::ic16).picture->pixel(x, y), covered ? pasted : before.pixel(x, y));
+      ASSERT_EQ(board.slot(SlotId::ic32).picture->pixel(x, y), pasted);
     }
   clipboard.held->depth = -1;  // a format without a name still fills the slot
   ASSERT_TRUE(pasteSlot(board, clipboard, SlotId::im32));
@@ -69,7 +70,8 @@ TEST(EditCommands, WipeOutEmptiesWhatTheTabShows) {
     board.offerBitmap(id, pattern(controlSize(id).width, controlSize(id).height, PixelFormat::Bits8));
   const IconSet filled = board, fresh;
   auto same = [&](const IconSet& other, SlotId id) {
-    return board.slot(id).depth == other.slot(id).depth && board.slot(id).picture == other.slot(id).picture &&
+    const Slot &a = board.slot(id), &b = other.slot(id);
+    return a.depth == b.depth && a.picture == b.picture &&
            (!isPasteboard(id) || board.cursor(id).count == other.cursor(id).count);
   };
   for (auto [tab, boardAs, pasteboardsAs] : {std::tuple{MainTab::Palettes, &filled, &filled},

@@ -24,7 +24,8 @@ TEST(SaveFlow, AnExistingFileIsReplacedWholeOnlyAfterYes) {
   EXPECT_EQ(core::chooseSaveTarget(ctx, dialog), target);
   EXPECT_EQ(core::chooseSaveTarget(ctx, dialog), std::nullopt) << "cancelled dialog";
   EXPECT_EQ(core::chooseSaveTarget(ctx, dialog), fresh) << "a new file is not asked about";
-  EXPECT_EQ(prompter.questions, std::vector<std::string>(2, core::formatMessage(core::lookupString(1051), target)));
+  const std::string question = core::formatMessage(core::lookupString(1051), target);
+  EXPECT_EQ(prompter.questions, std::vector<std::string>(2, question));
 
   EXPECT_EQ(core::writeOutput(ctx, target, core::ByteBuffer{9, 8}), core::Outcome::Written);
   EXPECT_EQ(test::readFile(target), (core::ByteBuffer{9, 8}));

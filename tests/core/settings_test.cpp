@@ -76,7 +76,8 @@ TEST(Settings, RecentFilesMoveToTheTopAndDropTheOldest) {
       {"/A", {"/A", "", "", "", ""}}, {"/B", {"/B", "/A", "", "", ""}}, {"/A", {"/A", "/B", "", "", ""}},
       {"/3", {"/3", "/A", "/B", "", ""}}, {"/4", {"/4", "/3", "/A", "/B", ""}},
       {"/5", {"/5", "/4", "/3", "/A", "/B"}}, {"/6", {"/6", "/5", "/4", "/3", "/A"}},
-      {"/4", {"/4", "/6", "/5", "/3", "/A"}}, {"/M y", {"/M y", "/4", "/6", "/5", "/3"}}, {"/m Y", {"/m Y", "/M y", "/4", "/6", "/5"}}};
+      {"/4", {"/4", "/6", "/5", "/3", "/A"}}, {"/M y", {"/M y", "/4", "/6", "/5", "/3"}},
+      {"/m Y", {"/m Y", "/M y", "/4", "/6", "/5"}}};  // compared byte for byte
   for (const auto& [path, expected] : steps) {
     settings.addRecentFile(path, menu);
     EXPECT_EQ(menuPaths(menu), expected) << path;
@@ -102,7 +103,8 @@ TEST(Settings, RecentFilesKeepForeignNamesAndASixthValue) {
   std::vector<std::pair<std::string, std::string>> stored;
   for (const auto& v : store.valuesOf(Root::User, kMru)) stored.emplace_back(v.name, v.text);
   EXPECT_EQ(stored, (std::vector<std::pair<std::string, std::string>>{
-                        {"alpha", "/N"}, {"", "/Q"}, {"3", "/Q"}, {"4", "/R"}, {"5", ""}, {"6", "/Z"}, {"2", "/P"}}));
+                        {"alpha", "/N"}, {"", "/Q"}, {"3", "/Q"}, {"4", "/R"}, {"5", ""},
+                        {"6", "/Z"}, {"2", "/P"}}));
 }
 
 TEST(Settings, UnopenableKeysFallBackAndWriteNothing) {

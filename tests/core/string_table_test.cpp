@@ -19,7 +19,8 @@ TEST(StringTable, EveryTextExistsInBothLanguagesWithTheSameArgument) {
   for (int id : ids) {
     const std::string english = loadLocalString(id, kEnglish), french = loadLocalString(id, kFrench);
     EXPECT_FALSE(english.empty() || french.empty()) << id;
-    const auto codePoints = std::count_if(french.begin(), french.end(), [](char c) { return (c & 0xC0) != 0x80; });
+    const auto codePoints =
+        std::count_if(french.begin(), french.end(), [](char c) { return (c & 0xC0) != 0x80; });
     EXPECT_LE(std::max<std::ptrdiff_t>(codePoints, english.size()), 255) << id;
     EXPECT_EQ(placeholders(english), placeholders(french)) << id;
     EXPECT_TRUE(id < 6600 || id >= 6700 || english.front() == '.') << id << ": a status-bar hint";

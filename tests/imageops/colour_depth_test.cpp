@@ -65,8 +65,11 @@ TEST(ColourCount, CountsDistinctColoursIgnoringAlphaAtEverySize) {
         const Bitmap b = noise(w, h, f, ++seed, levels);
         std::set<std::tuple<int, int, int>> colours;
         for (int y = 0; y < h; ++y)
-          for (int x = 0; x < w; ++x) colours.insert({b.pixel(x, y).blue, b.pixel(x, y).green, b.pixel(x, y).red});
-        EXPECT_EQ(imageops::countColours(b), static_cast<int>(colours.size())) << w << "x" << h << " " << levels;
+          for (int x = 0; x < w; ++x) {
+            const core::Bgra c = b.pixel(x, y);
+            colours.insert({c.blue, c.green, c.red});
+          }
+        EXPECT_EQ(imageops::countColours(b), int(colours.size())) << w << "x" << h << " " << levels;
       }
   EXPECT_EQ(imageops::countColours(Bitmap(4, 4, F::Bits8)), -1) << "indexed pictures are not counted";
   EXPECT_EQ(imageops::countColours(Bitmap(4, 4, F::Bits16)), -1);

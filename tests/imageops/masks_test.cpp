@@ -21,7 +21,7 @@ TEST(Masks, KeyedOnWhiteBelowThirtyTwoBitsAndCutFromAlphaAbove) {
   imageops::createAllMasks(board);
   imageops::createMask(board, SlotId::ic128);  // the 128 pair has no mask making
   imageops::createMask(board, SlotId::imNB);
-  EXPECT_FALSE(board.slot(SlotId::im128).picture || board.slot(SlotId::imNB).picture || board.slot(SlotId::im16).picture);
+  for (SlotId none : {SlotId::im128, SlotId::imNB, SlotId::im16}) EXPECT_FALSE(board.slot(none).picture);
   EXPECT_EQ(*board.slot(SlotId::ic12).picture, before) << "the colour image is never changed";
 
   const core::Slot& mini = board.slot(SlotId::im12);
@@ -31,7 +31,8 @@ TEST(Masks, KeyedOnWhiteBelowThirtyTwoBitsAndCutFromAlphaAbove) {
   const core::Slot& cut = board.slot(SlotId::im32);
   EXPECT_EQ(cut.depth, 1);
   EXPECT_EQ(cut.picture->format(), core::PixelFormat::Bits1);
-  for (int x = 0; x < 17; ++x) EXPECT_EQ(cut.picture->pixel(x, 0), x == 0 || x == 16 ? core::kWhite : core::kBlack) << x;
+  for (int x = 0; x < 17; ++x)  // any alpha at all is opaque
+    EXPECT_EQ(cut.picture->pixel(x, 0), x == 0 || x == 16 ? core::kWhite : core::kBlack) << x;
   EXPECT_EQ(imageops::alphaPlane(alpha)[15], 255);
   Bitmap inverted = *cut.picture;
   imageops::invertMask(inverted);
