@@ -12,36 +12,33 @@
 
 namespace vexilo::test {
 
+template <class T>
+T popOr(std::deque<T>& queue, T fallback) {
+  if (queue.empty()) return fallback;
+  T value = std::move(queue.front());
+  queue.pop_front();
+  return value;
+}
+
 class FakePrompter : public core::Prompter {
  public:
-  std::vector<std::string> infos;
-  std::vector<std::string> questions;
-  std::vector<core::FileDialogRequest> openDialogs;
-  std::vector<core::FileDialogRequest> saveDialogs;
+  std::vector<std::string> infos, questions;
+  std::vector<core::FileDialogRequest> openDialogs, saveDialogs;
   std::deque<bool> answers;
   std::deque<std::optional<std::string>> paths;
 
   void showInfo(const std::string& text) override { infos.push_back(text); }
   bool askYesNo(const std::string& text) override {
     questions.push_back(text);
-    return pop(answers, false);
+    return popOr(answers, false);
   }
   std::optional<std::string> askOpenPath(const core::FileDialogRequest& request) override {
     openDialogs.push_back(request);
-    return pop(paths, std::optional<std::string>());
+    return popOr(paths, std::optional<std::string>());
   }
   std::optional<std::string> askSavePath(const core::FileDialogRequest& request) override {
     saveDialogs.push_back(request);
-    return pop(paths, std::optional<std::string>());
-  }
-
- private:
-  template <class T>
-  static T pop(std::deque<T>& queue, T fallback) {
-    if (queue.empty()) return fallback;
-    T value = std::move(queue.front());
-    queue.pop_front();
-    return value;
+    return popOr(paths, std::optional<std::string>());
   }
 };
 
@@ -54,12 +51,12 @@ class RecordingHelp : public core::HelpViewer {
     std::string query;
   };
   std::vector<Call> calls;
-  void showContext(const std::string& helpPath, int context) override {
-    calls.push_back({"context", helpPath, context, {}});
+  void showContext(const std::string& path, int context) override {
+    calls.push_back({"context", path, context, {}});
   }
-  void showIndex(const std::string& helpPath) override { calls.push_back({"index", helpPath, 0, {}}); }
-  void showSearch(const std::string& helpPath, const std::string& query) override {
-    calls.push_back({"search", helpPath, 0, query});
+  void showIndex(const std::string& path) override { calls.push_back({"index", path, 0, {}}); }
+  void showSearch(const std::string& path, const std::string& query) override {
+    calls.push_back({"search", path, 0, query});
   }
 };
 

@@ -1,10 +1,11 @@
 // A settings store in memory with the registry's behaviour that the settings logic relies on:
 // keys are created when opened, values keep their insertion order and a rewrite keeps its place.
+// A machine-wide root that is not writable refuses every open, write and delete, as the registry
+// does for an ordinary user asking for write access.
 #pragma once
 
 #include <algorithm>
 #include <map>
-#include <optional>
 #include <set>
 #include <string>
 #include <string_view>
@@ -18,23 +19,22 @@ namespace vexilo::test {
 class MemorySettingsStore : public core::SettingsStore {
  public:
   using Root = core::SettingsRoot;
+  using Key = std::pair<Root, std::string>;
 
-  // A machine-wide root that is not writable refuses every open, write and delete, as the
-  // registry does for an ordinary user asking for write access.
   void setMachineWritable(bool writable) { machineWritable_ = writable; }
   void makeUnopenable(Root root, std::string path) { unopenable_.insert({root, std::move(path)}); }
-
   // Seeds a value, creating its key.
   void put(Root root, const std::string& path, std::string_view name, std::string_view text) {
-    keys_[{root, path}];
-    store(root, path, name, text);
+    std::vector<core::SettingValue>& values = keys_[{root, path}];
+    const auto it = std::find_if(values.begin(), values.end(),
+                                 [&](const core::SettingValue& v) { return v.name == name; });
+    if (it != values.end()) it->text = std::string(text);
+    else values.push_back({std::string(name), std::string(text)});
   }
-
-  bool hasKey(Root root, const std::string& path) const { return keys_.count({root, path}) != 0; }
   std::vector<std::string> keys(Root root) const {
     std::vector<std::string> out;
-    for (const auto& [key, values] : keys_)
-      if (key.first == root) out.push_back(key.second);
+    for (const auto& entry : keys_)
+      if (entry.first.first == root) out.push_back(entry.first.second);
     return out;
   }
   std::vector<core::SettingValue> valuesOf(Root root, const std::string& path) const {
@@ -56,25 +56,13 @@ class MemorySettingsStore : public core::SettingsStore {
   bool writeValue(Root root, std::string_view path, std::string_view name,
                   std::string_view text) override {
     // Only an opened (so existing) key takes values.
-    if (!allowed(root) || !hasKey(root, std::string(path))) return false;
-    store(root, std::string(path), name, text);
+    if (!allowed(root) || keys_.count({root, std::string(path)}) == 0) return false;
+    put(root, std::string(path), name, text);
     return true;
   }
 
  private:
-  using Key = std::pair<Root, std::string>;
-
   bool allowed(Root root) const { return root == Root::User || machineWritable_; }
-
-  void store(Root root, const std::string& path, std::string_view name, std::string_view text) {
-    auto& values = keys_[{root, path}];
-    const auto it = std::find_if(values.begin(), values.end(),
-                                 [&](const core::SettingValue& v) { return v.name == name; });
-    if (it != values.end())
-      it->text = std::string(text);
-    else
-      values.push_back({std::string(name), std::string(text)});
-  }
 
   bool machineWritable_ = true;
   std::set<Key> unopenable_;

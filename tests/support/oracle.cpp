@@ -2,110 +2,91 @@
 
 #include <sys/wait.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <sstream>
 
-#include "support/shared_data.h"
 #include "support/temp_dir.h"
 
 namespace vexilo::test {
 
 namespace {
-constexpr const char* kPython = "/usr/bin/python3";
+
+// Runs a Python script with the arguments, quietly; whether it succeeded.
+bool runPython(const std::string& script, const std::vector<std::string>& args) {
+  std::string command = "/usr/bin/python3 -c " + shellQuote(script);
+  for (const auto& a : args) command += " " + shellQuote(a);
+  return runCommand(command + " >/dev/null 2>&1") == 0;
 }
+
+// Runs `open`, which makes `im` of sys.argv[1] (sys.argv[3] onwards are `more`), and reads back
+// the "<width> <height>\n" + RGBA dump the script writes to sys.argv[2].
+std::optional<RgbaImage> pillowDump(const std::filesystem::path& file, const std::string& open,
+                                    const std::vector<std::string>& more = {}) {
+  TempDir dir;
+  const auto out = dir / "decoded.raw";
+  std::vector<std::string> args{file.string(), out.string()};
+  args.insert(args.end(), more.begin(), more.end());
+  const std::string script = "import sys\nfrom PIL import Image, IcnsImagePlugin\n" + open +
+                             "im.load(); im = im.convert('RGBA')\n"
+                             "open(sys.argv[2], 'wb').write(b'%d %d\\n' % im.size + im.tobytes())\n";
+  if (!runPython(script, args)) return std::nullopt;
+  const auto bytes = readFile(out);
+  const auto eol = std::find(bytes.begin(), bytes.end(), std::uint8_t{'\n'});
+  if (eol == bytes.end()) return std::nullopt;
+  RgbaImage image;
+  std::istringstream(std::string(bytes.begin(), eol)) >> image.width >> image.height;
+  image.rgba.assign(eol + 1, bytes.end());
+  if (image.rgba.size() != std::size_t(image.width) * image.height * 4) return std::nullopt;
+  return image;
+}
+
+}  // namespace
 
 std::string shellQuote(const std::string& text) {
   std::string out = "'";
-  for (char c : text) {
-    if (c == '\'') out += "'\\''";
-    else out += c;
-  }
+  for (char c : text) out += c == '\'' ? std::string("'\\''") : std::string(1, c);
   return out + "'";
 }
 
 int runCommand(const std::string& command) {
   const int status = std::system(command.c_str());
-  if (status == -1) return -1;
-  return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+  return status != -1 && WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }
 
 bool pillowAvailable() {
-  static const bool available =
-      runCommand(std::string(kPython) + " -c 'import PIL.Image' >/dev/null 2>&1") == 0;
+  static const bool available = runPython("import PIL.Image", {});
   return available;
-}
-
-namespace {
-
-// Reads the "<width> <height>\n" + RGBA dump the Python scripts below write.
-std::optional<RgbaImage> readDump(const std::filesystem::path& file) {
-  const auto bytes = readFile(file);
-  RgbaImage image;
-  std::size_t pos = 0;
-  auto number = [&] {
-    int v = 0;
-    while (pos < bytes.size() && bytes[pos] >= '0' && bytes[pos] <= '9') v = v * 10 + (bytes[pos++] - '0');
-    ++pos;  // the space or line feed after it
-    return v;
-  };
-  image.width = number();
-  image.height = number();
-  if (pos > bytes.size()) return std::nullopt;
-  image.rgba.assign(bytes.begin() + static_cast<std::ptrdiff_t>(pos), bytes.end());
-  if (image.rgba.size() != std::size_t(image.width) * image.height * 4) return std::nullopt;
-  return image;
-}
-
-// Runs a Python script with the arguments; its exit status.
-int runPython(const std::string& script, const std::vector<std::string>& args) {
-  std::string command = std::string(kPython) + " -c " + shellQuote(script);
-  for (const auto& a : args) command += " " + shellQuote(a);
-  return runCommand(command + " >/dev/null 2>&1");
-}
-
-}  // namespace
-
-std::optional<RgbaImage> decodeWithPillow(const std::filesystem::path& file) {
-  TempDir dir;
-  const auto out = dir / "decoded.raw";
-  const std::string script =
-      "import sys\nfrom PIL import Image\n"
-      "im = Image.open(sys.argv[1]); im.load(); im = im.convert('RGBA')\n"
-      "open(sys.argv[2], 'wb').write(b'%d %d\\n' % im.size + im.tobytes())\n";
-  if (runPython(script, {file.string(), out.string()}) != 0) return std::nullopt;
-  return readDump(out);
-}
-
-std::vector<int> pillowIcnsSizes(const std::filesystem::path& file) {
-  TempDir dir;
-  const auto out = dir / "sizes.txt";
-  const std::string script =
-      "import sys\nfrom PIL import IcnsImagePlugin\n"
-      "im = IcnsImagePlugin.IcnsImageFile(sys.argv[1])\n"
-      "open(sys.argv[2], 'w').write(' '.join(str(s[0]) for s in sorted(im.info['sizes']) if s[2] == 1))\n";
-  std::vector<int> sizes;
-  if (runPython(script, {file.string(), out.string()}) != 0) return sizes;
-  const auto bytes = readFile(out);
-  std::istringstream words(std::string(bytes.begin(), bytes.end()));
-  for (int size; words >> size;) sizes.push_back(size);
-  return sizes;
-}
-
-std::optional<RgbaImage> decodeIcnsWithPillow(const std::filesystem::path& file, int size) {
-  TempDir dir;
-  const auto out = dir / "decoded.raw";
-  const std::string script =
-      "import sys\nfrom PIL import IcnsImagePlugin\n"
-      "im = IcnsImagePlugin.IcnsImageFile(sys.argv[1]); s = int(sys.argv[3])\n"
-      "im.size = (s, s, 1); im.load(); im = im.convert('RGBA')\n"
-      "open(sys.argv[2], 'wb').write(b'%d %d\\n' % im.size + im.tobytes())\n";
-  if (runPython(script, {file.string(), out.string(), std::to_string(size)}) != 0) return std::nullopt;
-  return readDump(out);
 }
 
 bool icns2pngAvailable() {
   static const bool available = std::filesystem::exists("/usr/bin/icns2png") && pillowAvailable();
   return available;
+}
+
+std::optional<RgbaImage> decodeWithPillow(const std::filesystem::path& file) {
+  return pillowDump(file, "im = Image.open(sys.argv[1])\n");
+}
+
+std::optional<RgbaImage> decodeIcnsWithPillow(const std::filesystem::path& file, int size) {
+  return pillowDump(file, "im = IcnsImagePlugin.IcnsImageFile(sys.argv[1]); s = int(sys.argv[3])\n"
+                          "im.size = (s, s, 1)\n", {std::to_string(size)});
+}
+
+std::vector<int> pillowIcnsSizes(const std::filesystem::path& file) {
+  TempDir dir;
+  const auto out = dir / "sizes.txt";
+  std::vector<int> sizes;
+  if (!runPython("import sys\nfrom PIL import IcnsImagePlugin\n"
+                 "im = IcnsImagePlugin.IcnsImageFile(sys.argv[1])\n"
+                 "open(sys.argv[2], 'w').write(' '.join(str(s[0]) for s in sorted(im.info['sizes'])"
+                 " if s[2] == 1))\n",
+                 {file.string(), out.string()}))
+    return sizes;
+  const auto bytes = readFile(out);
+  std::istringstream words(std::string(bytes.begin(), bytes.end()));
+  for (int size; words >> size;) sizes.push_back(size);
+  return sizes;
 }
 
 std::map<std::string, RgbaImage> decodeIcnsWithIcns2png(const std::filesystem::path& file) {

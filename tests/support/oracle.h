@@ -8,6 +8,8 @@
 #include <string>
 #include <vector>
 
+#include "support/shared_data.h"
+
 namespace vexilo::test {
 
 // A decoded picture: rows top-down, 4 bytes a pixel in the order red, green, blue, alpha.
@@ -39,19 +41,7 @@ std::string shellQuote(const std::string& text);
 
 }  // namespace vexilo::test
 
-// Skips a test whose oracle is missing, except under CI, where that is a failure.
-#define VEXILO_REQUIRE_PILLOW()                                                   \
-  do {                                                                            \
-    if (!::vexilo::test::pillowAvailable()) {                                     \
-      if (::vexilo::test::inCi()) FAIL() << "Pillow (python3-pil) is missing";    \
-      GTEST_SKIP() << "Pillow (python3-pil) is missing";                          \
-    }                                                                             \
-  } while (0)
-
-#define VEXILO_REQUIRE_ICNS2PNG()                                                 \
-  do {                                                                            \
-    if (!::vexilo::test::icns2pngAvailable()) {                                   \
-      if (::vexilo::test::inCi()) FAIL() << "icns2png (icnsutils) is missing";    \
-      GTEST_SKIP() << "icns2png (icnsutils) is missing";                          \
-    }                                                                             \
-  } while (0)
+#define VEXILO_REQUIRE_PILLOW() \
+  VEXILO_REQUIRE_TOOL(::vexilo::test::pillowAvailable(), "Pillow (python3-pil)")
+#define VEXILO_REQUIRE_ICNS2PNG() \
+  VEXILO_REQUIRE_TOOL(::vexilo::test::icns2pngAvailable(), "icns2png (icnsutils)")

@@ -20,12 +20,14 @@ void writeFile(const std::filesystem::path& path, core::Bytes bytes);
 
 }  // namespace vexilo::test
 
-// Skips the test when ../shared is absent, except under CI, where that is a failure.
-#define VEXILO_REQUIRE_SHARED()                                                        \
-  do {                                                                                 \
-    if (!::vexilo::test::sharedAvailable()) {                                          \
-      if (::vexilo::test::inCi()) FAIL() << "shared test data missing: "               \
-                                         << ::vexilo::test::sharedDir();               \
-      GTEST_SKIP() << "shared test data not found at " << ::vexilo::test::sharedDir(); \
-    }                                                                                  \
+// Skips the test when something it needs is missing, except under CI, where that is a failure.
+#define VEXILO_REQUIRE_TOOL(available, what)                       \
+  do {                                                             \
+    if (!(available)) {                                            \
+      if (::vexilo::test::inCi()) FAIL() << what << " is missing"; \
+      GTEST_SKIP() << what << " is missing";                       \
+    }                                                              \
   } while (0)
+#define VEXILO_REQUIRE_SHARED()                             \
+  VEXILO_REQUIRE_TOOL(::vexilo::test::sharedAvailable(),    \
+                      "shared test data at " << ::vexilo::test::sharedDir())

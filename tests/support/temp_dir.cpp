@@ -8,14 +8,10 @@ namespace vexilo::test {
 
 TempDir::TempDir() {
   std::random_device rd;
-  const auto base = std::filesystem::temp_directory_path();
   for (int attempt = 0; attempt < 100; ++attempt) {
-    auto candidate = base / ("vexilo-test-" + std::to_string(rd()));
+    path_ = std::filesystem::temp_directory_path() / ("vexilo-test-" + std::to_string(rd()));
     std::error_code ec;
-    if (std::filesystem::create_directory(candidate, ec)) {
-      path_ = candidate;
-      return;
-    }
+    if (std::filesystem::create_directory(path_, ec)) return;
   }
   throw std::runtime_error("cannot create a temporary test folder");
 }
