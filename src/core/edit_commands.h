@@ -3,11 +3,9 @@
 
 #include "core/clipboard.h"
 #include "core/icon_set.h"
+#include "core/menu_state.h"
 
 namespace vexilo::core {
-
-// The tabs of the main window.
-enum class MainTab { Board, Pasteboard, Palettes };
 
 // Puts the slot's picture on the clipboard as it is stored (a 4-bit picture stays 4-bit) and
 // empties the slot. Returns false, changing nothing, when the slot has no picture.

@@ -1,10 +1,6 @@
 #include "ui/edit_commands.h"
 
 #include <QAction>
-#include <QTabWidget>
-
-#include <algorithm>
-#include <array>
 
 #include "core/edit_commands.h"
 #include "core/string_table.h"
@@ -21,28 +17,12 @@ using core::SlotId;
 
 namespace {
 
-core::MainTab visibleTab(const MainWindow& w) {
-  switch (w.pageMain()->currentIndex()) {
-    case 1: return core::MainTab::Pasteboard;
-    case 2: return core::MainTab::Palettes;
-    default: return core::MainTab::Board;
-  }
-}
-
-template <std::size_t N>
-SlotId visibleOf(const QTabWidget* pages, const std::array<SlotId, N>& images) {
-  return images[static_cast<std::size_t>(
-      std::clamp(pages->currentIndex(), 0, static_cast<int>(N) - 1))];
-}
-
 // Copy from the Edit menu takes the image in view: the selected slot on the board tab, the
 // visible pasteboard or palette image on the others.
 SlotId copyTarget(MainWindow& w) {
-  static constexpr std::array<SlotId, 3> kPalettes = {SlotId::ipal16, SlotId::ipalicon,
-                                                      SlotId::ipal256};
-  switch (visibleTab(w)) {
-    case core::MainTab::Pasteboard: return visibleOf(w.pagePasteboard(), core::kPasteboards);
-    case core::MainTab::Palettes: return visibleOf(w.pagePalettes(), kPalettes);
+  switch (w.shownTab()) {
+    case core::MainTab::Pasteboard: return w.visiblePasteboard();
+    case core::MainTab::Palettes: return w.visiblePalette();
     case core::MainTab::Board: break;
   }
   return w.board().selected();
@@ -75,7 +55,7 @@ void installEditCommands(MainWindow& window) {
   });
   w->setCommand("V", [=] { core::pasteSlot(board(), QtClipboard(), selected()); });
   w->setCommand("PV", [=] { core::pasteSlot(board(), QtClipboard(), popup()); });
-  w->setCommand("Eff", [=] { core::wipeOut(board(), visibleTab(*w)); });
+  w->setCommand("Eff", [=] { core::wipeOut(board(), w->shownTab()); });
 
   using imageops::Turn;
   for (const auto& [name, how] :

@@ -557,15 +557,12 @@ core::CommandContext MainWindow::context() {
   return core::CommandContext{board_, *prompter_, langOffset_, &settings_, &progressSink_, timeZoneShift_};
 }
 
-bool MainWindow::anyBoardSlotFilled() const {
-  for (SlotId id : core::kBoardSlots)
-    if (board_.slot(id).filled()) return true;
-  return false;
-}
-
-bool MainWindow::clipboardHasBitmap() const {
-  const QMimeData* data = QGuiApplication::clipboard()->mimeData();
-  return data && data->hasImage();
+core::MainTab MainWindow::shownTab() const {
+  switch (pageMain_->currentIndex()) {
+    case 1: return core::MainTab::Pasteboard;
+    case 2: return core::MainTab::Palettes;
+    default: return core::MainTab::Board;
+  }
 }
 
 SlotId MainWindow::visiblePasteboard() const {
@@ -573,41 +570,23 @@ SlotId MainWindow::visiblePasteboard() const {
 }
 
 SlotId MainWindow::visiblePalette() const {
-  static constexpr SlotId kPalettes[] = {SlotId::ipal16, SlotId::ipalicon, SlotId::ipal256};
-  return kPalettes[std::max(0, pagePal_->currentIndex())];
+  return core::kPalettes[static_cast<std::size_t>(std::max(0, pagePal_->currentIndex()))];
 }
 
-void MainWindow::setCommandEnabled(const char* command, bool enabled) {
-  // A command labels and enables both its Edit menu item and its pop-up item.
-  static const std::map<QString, std::pair<const char*, const char*>> kItems = {
-      {"CX", {"X", "PX"}}, {"CC", {"C", "PC"}}, {"CV", {"V", "PV"}}};
-  const auto& items = kItems.at(command);
-  action(items.first)->setEnabled(enabled);
-  action(items.second)->setEnabled(enabled);
+core::MenuInput MainWindow::menuInput() const {
+  const QMimeData* clipboard = QGuiApplication::clipboard()->mimeData();
+  return {board_, shownTab(), visiblePasteboard(), clipboard && clipboard->hasImage()};
 }
 
-void MainWindow::onFileMenu() { action("S")->setEnabled(anyBoardSlotFilled()); }
-
-void MainWindow::onEditMenu() {
-  switch (pageMain_->currentIndex()) {
-    case 0:
-      action("X")->setEnabled(true);
-      action("C")->setEnabled(true);
-      action("CMs")->setEnabled(anyBoardSlotFilled());
-      action("Eff")->setEnabled(anyBoardSlotFilled());
-      action("V")->setEnabled(clipboardHasBitmap());
-      break;
-    case 1:
-      action("CMs")->setEnabled(false);
-      action("X")->setEnabled(false);
-      action("V")->setEnabled(false);
-      action("Eff")->setEnabled(board_.slot(visiblePasteboard()).depth != 0);
-      break;
-    default:
-      for (const char* name : {"CMs", "Eff", "X", "V"}) action(name)->setEnabled(false);
-      break;
-  }
+void MainWindow::applyStates(const core::ItemStates& states) {
+  for (const core::ItemState& state : states)
+    action(QString::fromLatin1(state.item.data(), static_cast<qsizetype>(state.item.size())))
+        ->setEnabled(state.enabled);
 }
+
+void MainWindow::onFileMenu() { applyStates(core::fileMenuStates(menuInput())); }
+
+void MainWindow::onEditMenu() { applyStates(core::editMenuStates(menuInput())); }
 
 void MainWindow::onLanguageMenu() {
   action("EN")->setChecked(langOffset_ == core::kEnglish);
@@ -616,59 +595,19 @@ void MainWindow::onLanguageMenu() {
 
 void MainWindow::preparePopup(SlotId id) {
   popupSlot_ = id;
-  const core::Slot& slot = board_.slot(id);
-  const bool holds = slot.picture.has_value();
-  if (!holds) {
-    setCommandEnabled("CX", false);
-    setCommandEnabled("CC", false);
-  } else {
-    setCommandEnabled("CC", true);
-  }
-  for (const char* name : {"IS", "Rot", "CCol", "Prof"}) action(name)->setEnabled(holds);
-
-  const bool colourWithMask = id == SlotId::ic48 || id == SlotId::ic32 || id == SlotId::ic16 ||
-                              id == SlotId::ic12;
-  const bool mask = id == SlotId::im48 || id == SlotId::im32 || id == SlotId::im16 ||
-                    id == SlotId::im12;
-  action("CM")->setEnabled((colourWithMask && holds) || mask);
-  action("PreMult")->setEnabled(slot.depth == depthOrdinal(core::PixelFormat::Bits32));
-
-  if (pageMain_->currentIndex() != 0) {
-    setCommandEnabled("CX", false);
-    setCommandEnabled("CV", false);
-  } else {
-    setCommandEnabled("CX", true);
-    setCommandEnabled("CV", clipboardHasBitmap());
-  }
+  applyStates(core::popupStates(menuInput(), id));
 }
 
-void MainWindow::onSaveImageMenu() {
-  const bool fromPair = popupSlot_ == SlotId::ic32 || popupSlot_ == SlotId::ic48;
-  action("iFat")->setEnabled(fromPair && board_.slot(SlotId::ic32).picture &&
-                             board_.slot(SlotId::ic48).picture);
-}
+void MainWindow::onSaveImageMenu() { applyStates(core::saveImageMenuStates(menuInput(), popupSlot_)); }
 
 void MainWindow::onColourDepthMenu() {
   auto it = commands_.find(QStringLiteral("Prof"));
   if (it != commands_.end()) it->second();
 }
 
-void MainWindow::onPageMainChanged(int index) {
-  switch (index) {
-    case 0:
-      action("S")->setEnabled(true);
-      action("Eff")->setEnabled(true);
-      break;
-    case 1:
-      action("S")->setEnabled(false);
-      action("Eff")->setEnabled(true);
-      break;
-    default:
-      drawVisiblePalette();
-      action("S")->setEnabled(false);
-      action("Eff")->setEnabled(false);
-      break;
-  }
+void MainWindow::onPageMainChanged(int) {
+  if (shownTab() == core::MainTab::Palettes) drawVisiblePalette();
+  applyStates(core::tabChangeStates(shownTab()));
 }
 
 void MainWindow::onPagePalChanged(int) { drawVisiblePalette(); }

@@ -16,6 +16,7 @@
 #include "core/file_helpers.h"
 #include "core/icon_set.h"
 #include "core/interaction.h"
+#include "core/menu_state.h"
 #include "core/settings.h"
 
 class QAction;
@@ -67,16 +68,21 @@ class MainWindow : public QMainWindow {
   QLabel* statusPanel() const { return statusPanel_; }
   QProgressBar* progress() const { return progress_; }
   core::SlotId popupSlot() const { return popupSlot_; }
+  // The main tab shown, and the pasteboard and palette image in view on theirs.
+  core::MainTab shownTab() const;
+  core::SlotId visiblePasteboard() const;
+  core::SlotId visiblePalette() const;
   // Drives the progress bar during long copies.
   core::ProgressSink& progressSink() { return progressSink_; }
 
-  // Runs a menu command by its item name; items whose command does not exist yet do nothing.
+  // Runs a menu command by its item name, then repaints; an item without one only repaints.
   void runCommand(const QString& name);
-  // Registers what an item does (the commands of later parts of the program plug in here).
+  // Registers what an item does, in place of what it did before.
   void setCommand(const QString& name, std::function<void()> command);
 
   void selectSlot(core::SlotId id);
-  // Sets the enabled states as the pop-up menu does when opened on `id` (tests use this too).
+  // Readies the pop-up menu for `id`, as opening it there does: the image its commands act on
+  // and the states of its items.
   void preparePopup(core::SlotId id);
   // Reads a file onto the board (File > Import, Reopen): its path in the status bar, the
   // reader of its kind, the recent files.
@@ -112,11 +118,9 @@ class MainWindow : public QMainWindow {
   void onPagePalChanged(int index);
   void drawVisiblePalette();
   void reopen(int item);
-  bool anyBoardSlotFilled() const;
-  bool clipboardHasBitmap() const;
-  core::SlotId visiblePasteboard() const;
-  core::SlotId visiblePalette() const;
-  void setCommandEnabled(const char* command, bool enabled);
+  // What the enabling rules of the menus look at.
+  core::MenuInput menuInput() const;
+  void applyStates(const core::ItemStates& states);
 
   class WindowProgress : public core::ProgressSink {
    public:

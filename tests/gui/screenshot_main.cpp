@@ -9,23 +9,9 @@
 #include <filesystem>
 
 #include "ui/desktop_help.h"
-#include "ui/edit_commands.h"
-#include "ui/help_commands.h"
 #include "ui/main_window.h"
 #include "ui/qsettings_store.h"
-#include "ui/windows_commands.h"
 #include "ui/resources.h"
-
-namespace {
-
-bool saveWindow(vexilo::ui::MainWindow& window, const std::filesystem::path& file) {
-  QTest::qWait(200);  // let every pending paint land
-  if (window.grab().save(QString::fromStdString(file.string()), "PNG")) return true;
-  std::fprintf(stderr, "cannot write %s\n", file.c_str());
-  return false;
-}
-
-}  // namespace
 
 int main(int argc, char** argv) {
   QApplication app(argc, argv);
@@ -36,24 +22,22 @@ int main(int argc, char** argv) {
   vexilo::ui::initResources();
   QApplication::setApplicationName("Vexilo");
   QApplication::setOrganizationName("Korvane");
-
   vexilo::ui::QSettingsStore settings;
   vexilo::ui::DesktopHelp help;
   vexilo::ui::MainWindow window(settings, help, {0x09, 0x09});
-  vexilo::ui::installEditCommands(window);
-  vexilo::ui::installWindowsCommands(window);
-  vexilo::ui::installHelpCommands(window, help);
   window.show();
   if (!QTest::qWaitForWindowExposed(&window)) return 1;
   window.openIconFile(argv[2]);
-
-  const std::filesystem::path out = argv[1];
-  window.pageMain()->setCurrentIndex(0);
-  if (!saveWindow(window, out / "board.png")) return 1;
-  window.pageMain()->setCurrentIndex(1);
-  window.pagePasteboard()->setCurrentIndex(1);  // 32*32: the family's largest set of pictures
-  if (!saveWindow(window, out / "pasteboard.png")) return 1;
-  window.pageMain()->setCurrentIndex(2);
-  if (!saveWindow(window, out / "palettes.png")) return 1;
+  // The board, the 32*32 pasteboard (the family's largest set of pictures), the palettes.
+  window.pagePasteboard()->setCurrentIndex(1);
+  for (const auto& [tab, name] : {std::pair{0, "board.png"}, {1, "pasteboard.png"}, {2, "palettes.png"}}) {
+    window.pageMain()->setCurrentIndex(tab);
+    QTest::qWait(200);  // let every pending paint land
+    const std::filesystem::path file = std::filesystem::path(argv[1]) / name;
+    if (!window.grab().save(QString::fromStdString(file.string()), "PNG")) {
+      std::fprintf(stderr, "cannot write %s\n", file.c_str());
+      return 1;
+    }
+  }
   return 0;
 }

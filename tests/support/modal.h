@@ -16,35 +16,22 @@ namespace vexilo::test {
 // modal window left open, so a fault never hangs the suite.
 class WhenModal {
  public:
-  explicit WhenModal(std::function<void(QWidget&)> act) : act_(std::move(act)) {
-    QObject::connect(&step_, &QTimer::timeout, [this] {
-      ran_ = true;
-      if (QWidget* box = QApplication::activeModalWidget()) {
-        act_(*box);
-      } else {
-        ADD_FAILURE() << "no modal window is open";
-      }
+  explicit WhenModal(std::function<void(QWidget&)> act) {
+    QTimer::singleShot(0, &timers_, [this, act = std::move(act)] {
+      ran_ = QApplication::activeModalWidget() != nullptr;
+      if (ran_) act(*QApplication::activeModalWidget());
     });
-    step_.setSingleShot(true);
-    step_.start(0);
-    QObject::connect(&watchdog_, &QTimer::timeout, [] {
+    QTimer::singleShot(5000, &timers_, [] {
       if (QWidget* box = QApplication::activeModalWidget()) {
         ADD_FAILURE() << "a modal window stayed open";
         box->close();
       }
     });
-    watchdog_.start(5000);
   }
-  ~WhenModal() {
-    if (!ran_) ADD_FAILURE() << "no modal window was shown";
-  }
-  WhenModal(const WhenModal&) = delete;
-  WhenModal& operator=(const WhenModal&) = delete;
+  ~WhenModal() { EXPECT_TRUE(ran_) << "no modal window was open"; }
 
  private:
-  std::function<void(QWidget&)> act_;
-  QTimer step_;
-  QTimer watchdog_;
+  QObject timers_;  // the timers end with it
   bool ran_ = false;
 };
 

@@ -1,0 +1,58 @@
+#include "core/menu_state.h"
+
+#include <algorithm>
+
+namespace vexilo::core {
+namespace {
+
+bool anyBoardSlotFilled(const IconSet& board) {
+  return std::any_of(kBoardSlots.begin(), kBoardSlots.end(),
+                     [&](SlotId id) { return board.slot(id).filled(); });
+}
+
+}  // namespace
+
+ItemStates fileMenuStates(const MenuInput& in) { return {{"S", anyBoardSlotFilled(in.board)}}; }
+
+ItemStates editMenuStates(const MenuInput& in) {
+  switch (in.tab) {
+    case MainTab::Board: {
+      const bool filled = anyBoardSlotFilled(in.board);
+      return {{"X", true}, {"C", true}, {"CMs", filled}, {"Eff", filled},
+              {"V", in.clipboardHasBitmap}};
+    }
+    case MainTab::Pasteboard:
+      return {{"CMs", false}, {"X", false}, {"V", false},
+              {"Eff", in.board.slot(in.visiblePasteboard).filled()}};
+    case MainTab::Palettes: break;
+  }
+  return {{"CMs", false}, {"Eff", false}, {"X", false}, {"V", false}};
+}
+
+ItemStates popupStates(const MenuInput& in, SlotId slot) {
+  const Slot& s = in.board.slot(slot);
+  const bool holds = s.picture.has_value();
+  const bool onBoard = in.tab == MainTab::Board;
+  const bool paste = onBoard && in.clipboardHasBitmap;
+  // Of the pairs that make masks, a colour image offers it when it holds a picture, a mask
+  // image always.
+  const SlotInfo& info = slotInfo(slot);
+  const bool createMask = (info.makesMask && info.kind == SlotKind::Colour && holds) ||
+                          (info.makesMask && info.kind == SlotKind::Mask);
+  return {{"X", onBoard},   {"PX", onBoard},   {"C", holds},    {"PC", holds},
+          {"V", paste},     {"PV", paste},     {"IS", holds},   {"Rot", holds},
+          {"CCol", holds},  {"Prof", holds},   {"CM", createMask},
+          {"PreMult", s.depth == depthOrdinal(PixelFormat::Bits32)}};
+}
+
+ItemStates saveImageMenuStates(const MenuInput& in, SlotId popupSlot) {
+  const bool fromPair = popupSlot == SlotId::ic32 || popupSlot == SlotId::ic48;
+  return {{"iFat", fromPair && in.board.slot(SlotId::ic32).picture.has_value() &&
+                       in.board.slot(SlotId::ic48).picture.has_value()}};
+}
+
+ItemStates tabChangeStates(MainTab shown) {
+  return {{"S", shown == MainTab::Board}, {"Eff", shown != MainTab::Palettes}};
+}
+
+}  // namespace vexilo::core
