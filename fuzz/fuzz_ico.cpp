@@ -1,45 +1,42 @@
-// Feeds arbitrary bytes to the ICO reader on a fresh board. Besides staying within its buffers,
-// every picture it places must have its control's size, and the 32-bit family written from the
-// board must read back into the same colour pictures.
-#include <array>
+// Feeds arbitrary bytes to the ICO decoder. Besides staying within its buffers, it must offer
+// every picture to the pair of its width class, colour then mask, each square and of that
+// width, the mask 1-bit; and the 32-bit family written from the colour pictures must read back
+// into the same pictures.
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
-#include <optional>
-#include <string>
 
-#include "core/command_context.h"
+#include "core/decoded_family.h"
+#include "core/icon_set.h"
 #include "win/ico_reader.h"
 #include "win/ico_writer.h"
-#include "silent_prompter.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   using namespace vexilo;
-  // A fresh board is costly to draw (its pasteboard grids): the boards are reset by assigning
-  // one drawn once, which also keeps their large buffers from one input to the next.
+  const core::DecodedFamily family = win::decodeIco(core::Bytes(data, size));
+  if (family.pictures.size() % 2 != 0 || !family.messages.empty()) std::abort();
+  // A fresh board is costly to draw (its pasteboard grids): it is reset by assigning one drawn
+  // once, which also keeps its large buffers from one input to the next.
   static const core::IconSet kFresh;
-  static core::IconSet board, back;
+  static core::IconSet board;
   board = kFresh;
-  back = kFresh;
-  SilentPrompter prompter;
-  core::CommandContext ctx{board, prompter};
-  win::readIcoBytes(ctx, core::Bytes(data, size));
-
-  for (core::SlotId id : core::kBoardSlots) {
-    const core::Slot& slot = board.slot(id);
-    if (slot.depth < 0 || slot.depth > 7) std::abort();
-    if (!slot.picture) continue;
-    const core::SlotSize control = core::controlSize(id);
-    if (slot.picture->width() != control.width || slot.picture->height() != control.height)
+  for (std::size_t i = 0; i < family.pictures.size(); i += 2) {
+    const core::DecodedPicture &colour = family.pictures[i], &mask = family.pictures[i + 1];
+    const int w = colour.bitmap.width();
+    const core::WidthClass* widthClass = core::widthClassOf(w);
+    if (!widthClass || colour.slot != widthClass->colour || mask.slot != core::slotInfo(widthClass->colour).partner ||
+        colour.bitmap.height() != w || mask.bitmap.width() != w || mask.bitmap.height() != w ||
+        mask.bitmap.format() != core::PixelFormat::Bits1)
       std::abort();
+    // Pictures of the control's size written back: one 32-bit entry each.
+    const core::SlotSize control = core::controlSize(*colour.slot);
+    if (w != control.width) continue;
+    board.wipeSlot(*colour.slot);
+    board.offerBitmap(*colour.slot, colour.bitmap);
+    const auto file = win::writeIcoImage(board, *colour.slot);
+    if (!file) std::abort();
+    const core::DecodedFamily back = win::decodeIco(*file);
+    if (back.pictures.size() != 2 || back.pictures[0].bitmap != *board.slot(*colour.slot).picture) std::abort();
   }
-
-  const core::ByteBuffer family = win::writeIcoFamily(board);
-  core::CommandContext backCtx{back, prompter};
-  win::readIcoBytes(backCtx, family);
-  constexpr std::array<core::SlotId, 4> kColour = {core::SlotId::ic16, core::SlotId::ic32,
-                                                   core::SlotId::ic48, core::SlotId::ic128};
-  for (core::SlotId id : kColour)
-    if (board.slot(id).filled() && back.slot(id).picture != board.slot(id).picture) std::abort();
   return 0;
 }

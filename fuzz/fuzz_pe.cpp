@@ -1,14 +1,12 @@
-// Feeds arbitrary bytes to the executable resource walk: every resource it gives must lie
-// within the input, and handing them to the ICO reader and the BMP import must stay sound.
+// Feeds arbitrary bytes to the executable resource walk and decoder: every resource it gives
+// must lie within the input, and every picture decoded from them must be offered to a slot of
+// the board's colour and mask pairs.
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
-#include <optional>
-#include <string>
 
-#include "core/command_context.h"
+#include "core/decoded_family.h"
 #include "win/pe_resources.h"
-#include "silent_prompter.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   using namespace vexilo;
@@ -17,13 +15,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (r.type != win::kResourceBitmap && r.type != win::kResourceIcon) std::abort();
     if (r.data.data() < data || r.data.data() + r.data.size() > data + size) std::abort();
   }
-  // A fresh board is costly to draw (its pasteboard grids): the board is reset by assigning
-  // one drawn once, which also keeps its large buffers from one input to the next.
-  static const core::IconSet kFresh;
-  static core::IconSet board;
-  board = kFresh;
-  SilentPrompter prompter;
-  core::CommandContext ctx{board, prompter};
-  win::readExeBytes(ctx, file);
+  const core::DecodedFamily family = win::decodeExe(file, "fuzz.exe");
+  if (!family.messages.empty()) std::abort();
+  for (const core::DecodedPicture& p : family.pictures) {
+    if (!p.slot || p.bitmap.empty()) std::abort();
+    const core::SlotKind kind = core::slotInfo(*p.slot).kind;
+    if (kind != core::SlotKind::Colour && kind != core::SlotKind::Mask) std::abort();
+  }
   return 0;
 }

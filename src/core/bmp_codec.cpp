@@ -62,7 +62,11 @@ struct Channel {
   std::uint8_t operator()(std::uint32_t pixel) const {
     if (bits == 0) return 0;
     const std::uint32_t v = (pixel & mask) >> shift;
-    if (bits >= 8) return static_cast<std::uint8_t>(v >> (bits - 8));
+    if (bits == 8) return static_cast<std::uint8_t>(v);
+    if (bits > 8) {  // v * 255 / (2^bits - 1), rounded to the nearest level
+      const std::uint64_t top = (std::uint64_t{1} << bits) - 1;
+      return static_cast<std::uint8_t>((2 * std::uint64_t{v} * 255 + top) / (2 * top));
+    }
     // Repeat the bits downwards so that the largest value becomes 255.
     std::uint32_t out = 0;
     int filled = 0;

@@ -13,9 +13,10 @@ namespace vexilo::core {
 // bottom-up and top-down rows. The picture keeps the file's pixel format where the board has it
 // (2-bit pictures become 4-bit; 16-bit pictures with masks other than 5-5-5 and 5-6-5, or with
 // an alpha mask, become 32-bit). 32-bit BI_RGB pixels keep their fourth byte as alpha; bit
-// fields without an alpha mask give alpha 255. Fails without a partial picture when the headers
-// or the uncompressed pixel data do not hold; an RLE stream that ends early ends the picture
-// there, and pixels it never reached keep index 0.
+// fields without an alpha mask give alpha 255. Bit-field channels narrower than 8 bits widen
+// by repeating their bits, wider ones scale to the nearest level of 0..255. Fails without a
+// partial picture when the headers or the uncompressed pixel data do not hold; an RLE stream
+// that ends early ends the picture there, and pixels it never reached keep index 0.
 Result<Bitmap> decodeBmp(Bytes file);
 
 // Writes a bottom-up BMP file with a 40-byte info header in the picture's own pixel format:

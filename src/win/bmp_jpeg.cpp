@@ -4,6 +4,8 @@
 #include <csetjmp>
 #include <cstddef>
 #include <cstdio>  // jpeglib.h expects FILE and size_t to be declared before it
+#include <string>
+#include <utility>
 #include <vector>
 
 #include <jpeglib.h>
@@ -17,11 +19,23 @@ namespace vexilo::win {
 
 namespace {
 
-using core::SlotId;
+constexpr int kUnsupportedFile = 6422;
 
 void showUnsupported(core::CommandContext& ctx, const std::filesystem::path& path) {
-  ctx.prompter.showInfo(
-      core::formatMessage(core::loadLocalString(6422, ctx.langOffset), path.string()));
+  core::DecodedFamily family;
+  family.say(kUnsupportedFile, path.string());
+  core::applyFamily(ctx, family);
+}
+
+// The family of an import: the picture, or the message when there is none.
+template <class Decoded>
+core::DecodedFamily importFamily(Decoded picture, std::string_view path) {
+  core::DecodedFamily family;
+  if (picture)
+    family.pictures.push_back(importedPicture(std::move(*picture)));
+  else
+    family.say(kUnsupportedFile, std::string(path));
+  return family;
 }
 
 // libjpeg reports a fatal error through error_exit, which by default ends the process. Ours
@@ -173,25 +187,28 @@ const core::Bitmap* selectedPicture(core::CommandContext& ctx) {
 
 }  // namespace
 
-SlotId importSlot(int width) {
-  switch (width) {
-    case 16: return SlotId::ic16;
-    case 32: return SlotId::ic32;
-    case 48: return SlotId::ic48;
-    default: return SlotId::ic128;
-  }
+core::DecodedPicture importedPicture(core::Bitmap picture) {
+  const int width = picture.width();
+  return {core::colourSlotOf(width, width).value_or(core::SlotId::ic128), std::move(picture)};
+}
+
+core::DecodedFamily decodeBmpImport(core::Bytes file, std::string_view path) {
+  return importFamily(core::decodeBmp(file), path);
 }
 
 bool readBmpBytes(core::CommandContext& ctx, core::Bytes file) {
-  const auto picture = core::decodeBmp(file);
+  auto picture = core::decodeBmp(file);
   if (!picture) return false;
-  ctx.board.offerBitmap(importSlot(picture->width()), *picture);
+  core::DecodedFamily family;
+  family.pictures.push_back(importedPicture(std::move(*picture)));
+  core::applyFamily(ctx, family);
   return true;
 }
 
 void readBmpFile(core::CommandContext& ctx, const std::filesystem::path& path) {
   const auto bytes = core::readFileBytes(path);
-  if (!bytes || !readBmpBytes(ctx, *bytes)) showUnsupported(ctx, path);
+  if (!bytes) return showUnsupported(ctx, path);
+  core::applyFamily(ctx, decodeBmpImport(*bytes, path.string()));
 }
 
 core::Result<core::Bitmap> decodeJpeg(core::Bytes file) {
@@ -253,12 +270,14 @@ core::Result<core::Bitmap> decodeJpeg(core::Bytes file) {
   return picture;
 }
 
+core::DecodedFamily decodeJpegImport(core::Bytes file, std::string_view path) {
+  return importFamily(decodeJpeg(file), path);
+}
+
 void readJpegFile(core::CommandContext& ctx, const std::filesystem::path& path) {
   const auto bytes = core::readFileBytes(path);
   if (!bytes) return showUnsupported(ctx, path);
-  const auto picture = decodeJpeg(*bytes);
-  if (!picture) return showUnsupported(ctx, path);
-  ctx.board.offerBitmap(importSlot(picture->width()), *picture);
+  core::applyFamily(ctx, decodeJpegImport(*bytes, path.string()));
 }
 
 std::optional<core::ByteBuffer> encodeJpeg(const core::Bitmap& picture, int quality) {

@@ -4,21 +4,27 @@
 
 #include <filesystem>
 #include <optional>
+#include <string_view>
 
 #include "core/bitmap.h"
 #include "core/bytes.h"
 #include "core/command_context.h"
+#include "core/decoded_family.h"
 #include "core/save_flow.h"
 #include "core/result.h"
 
 namespace vexilo::win {
 
-// The colour slot an imported picture goes to: 16 wide ic16, 32 ic32, 48 ic48, any other ic128.
-core::SlotId importSlot(int width);
+// File > Import of a picture: offered, under the depth rule, to the colour slot of a square
+// icon of its width (16 ic16, 32 ic32, 48 ic48, 128 ic128), any other width to ic128; a
+// larger picture is clipped, a smaller one covers the top-left part.
+core::DecodedPicture importedPicture(core::Bitmap picture);
 
-// Decodes a BMP file in memory and offers it to the slot of its width by the depth rule (and
-// so to the pasteboard); a larger picture is clipped, a smaller one covers the top-left part.
-// Returns false, changing nothing, when the bytes are no BMP file the reader accepts.
+// A BMP file imported; message 6422 naming `path` when the bytes are no BMP file the reader
+// accepts.
+core::DecodedFamily decodeBmpImport(core::Bytes file, std::string_view path);
+// decodeBmpImport's picture put on the board, without the message: false, changing nothing,
+// when the bytes do not decode.
 bool readBmpBytes(core::CommandContext& ctx, core::Bytes file);
 // Opens a BMP file and imports it; message 6422 when it cannot be opened or read.
 void readBmpFile(core::CommandContext& ctx, const std::filesystem::path& path);
@@ -27,8 +33,9 @@ void readBmpFile(core::CommandContext& ctx, const std::filesystem::path& path);
 // expanded and CMYK/YCCK ones converted to RGB (without a profile; Adobe's files store the
 // inks inverted). Pictures beyond Bitmap::sizeAllowed are refused before anything is allocated.
 core::Result<core::Bitmap> decodeJpeg(core::Bytes file);
-// Opens a JPEG file and imports it as readBmpBytes does; message 6422 when it cannot be opened
-// or decoded.
+// A JPEG file imported as a BMP file is; message 6422 naming `path` when it does not decode.
+core::DecodedFamily decodeJpegImport(core::Bytes file, std::string_view path);
+// Opens a JPEG file and imports it; message 6422 when it cannot be opened or decoded.
 void readJpegFile(core::CommandContext& ctx, const std::filesystem::path& path);
 
 // A baseline JPEG of the picture at its own size, 24-bit colour (the alpha is dropped), at the

@@ -4,7 +4,7 @@
 #include <array>
 #include <cstdint>
 #include <cstdlib>
-#include <optional>
+#include <utility>
 
 #include "core/bmp_codec.h"
 #include "core/file_io.h"
@@ -12,8 +12,6 @@
 namespace vexilo::win {
 
 namespace {
-
-using core::SlotId;
 
 constexpr std::size_t kIcoHeaderBytes = 6;
 constexpr std::size_t kEntryBytes = 16;
@@ -25,21 +23,6 @@ constexpr std::size_t kWorkBytes = 70 * 1024;
 constexpr std::uint32_t kResolution = 2834;  // pixels a metre, 72 dpi
 
 constexpr std::array<std::uint8_t, 8> kPngSignature = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
-
-struct SlotPair {
-  SlotId colour;
-  SlotId mask;
-};
-
-std::optional<SlotPair> slotsForWidth(int width) {
-  switch (width) {
-    case 16: return SlotPair{SlotId::ic16, SlotId::im16};
-    case 24: case 32: return SlotPair{SlotId::ic32, SlotId::im32};
-    case 40: case 48: return SlotPair{SlotId::ic48, SlotId::im48};
-    case 64: case 72: case 80: case 128: return SlotPair{SlotId::ic128, SlotId::im128};
-    default: return std::nullopt;
-  }
-}
 
 // Width and height bytes are signed: 0x80 stands for 128, 0 for 0 (the 256 of newer files).
 int sizeFromByte(std::uint8_t b) { return std::abs(static_cast<int>(static_cast<std::int8_t>(b))); }
@@ -59,12 +42,12 @@ bool isPng(core::Bytes data) {
 // Reads one directory entry. `work` is the zero-filled working buffer: the entry's data go in
 // at offset 14, behind a bitmap file header, so that it holds a BMP file of the XOR bitmap.
 // Data shorter than their header announces read as zeros, as from that buffer.
-void readEntry(core::IconSet& board, core::Bytes file, const std::uint8_t* entry,
+void readEntry(core::DecodedFamily& family, core::Bytes file, const std::uint8_t* entry,
                core::ByteBuffer& work) {
   const int w = sizeFromByte(entry[0]);
   const int h = sizeFromByte(entry[1]);
-  const auto slots = slotsForWidth(w);
-  if (!slots) return;
+  const core::WidthClass* widthClass = core::widthClassOf(w);
+  if (!widthClass) return;
   const std::uint32_t size = core::readLE32(entry + 8);
   const std::uint32_t offset = core::readLE32(entry + 12);
   if (size > kWorkBytes - kFileHeaderBytes) return;
@@ -107,9 +90,9 @@ void readEntry(core::IconSet& board, core::Bytes file, const std::uint8_t* entry
   core::writeLE32(info + 20, 0);
   core::writeLE32(info + 24, kResolution);
   core::writeLE32(info + 28, kResolution);
-  const auto colour = core::decodeBmp(core::Bytes(work.data(), fileSize));
+  auto colour = core::decodeBmp(core::Bytes(work.data(), fileSize));
   if (!colour) return;
-  board.offerBitmap(slots->colour, *colour);
+  family.offer(widthClass->colour, std::move(*colour));
 
   // The AND mask follows the XOR bitmap, rows bottom-up; its bits are copied unchanged, so
   // 0 (opaque) shows black and 1 (transparent) white.
@@ -121,15 +104,28 @@ void readEntry(core::IconSet& board, core::Bytes file, const std::uint8_t* entry
     if (!core::inRange(work.size(), from, rowBytes)) continue;  // past the buffer: zeros
     std::copy_n(work.begin() + static_cast<std::ptrdiff_t>(from), rowBytes, mask.row(y).begin());
   }
-  core::Slot& maskSlot = board.slot(slots->mask);
-  if (maskSlot.depth < core::depthOrdinal(core::PixelFormat::Bits1)) {
-    board.drawIntoSlot(slots->mask, mask);
-    maskSlot.depth = core::depthOrdinal(core::PixelFormat::Bits1);
-  }
-  board.addToPasteboard(mask);
+  family.offer(core::slotInfo(widthClass->colour).partner, std::move(mask));
 }
 
 }  // namespace
+
+core::DecodedFamily decodeIco(core::Bytes file) {
+  core::DecodedFamily family;
+  if (file.size() < kIcoHeaderBytes) return family;
+  const int count = static_cast<std::int16_t>(core::readLE16(file.data() + 4));
+  if (count <= 0) return family;
+  core::ByteBuffer work(kWorkBytes);
+  for (int i = 0; i < count; ++i) {
+    const std::size_t at = kIcoHeaderBytes + kEntryBytes * static_cast<std::size_t>(i);
+    if (!core::inRange(file.size(), at, kEntryBytes)) break;
+    readEntry(family, file, file.data() + at, work);
+  }
+  return family;
+}
+
+void readIcoBytes(core::CommandContext& ctx, core::Bytes file) {
+  core::applyFamily(ctx, decodeIco(file));
+}
 
 void readIcoFile(core::CommandContext& ctx, const std::filesystem::path& path) {
   const auto bytes = core::readFileBytes(path);
@@ -138,18 +134,6 @@ void readIcoFile(core::CommandContext& ctx, const std::filesystem::path& path) {
     return;
   }
   readIcoBytes(ctx, *bytes);
-}
-
-void readIcoBytes(core::CommandContext& ctx, core::Bytes file) {
-  if (file.size() < kIcoHeaderBytes) return;
-  const int count = static_cast<std::int16_t>(core::readLE16(file.data() + 4));
-  if (count <= 0) return;
-  core::ByteBuffer work(kWorkBytes);
-  for (int i = 0; i < count; ++i) {
-    const std::size_t at = kIcoHeaderBytes + kEntryBytes * static_cast<std::size_t>(i);
-    if (!core::inRange(file.size(), at, kEntryBytes)) break;
-    readEntry(ctx.board, file, file.data() + at, work);
-  }
 }
 
 }  // namespace vexilo::win

@@ -1,4 +1,4 @@
-// The Windows icon file (.ico), as read onto the board.
+// The Windows icon file (.ico), read into a decoded family.
 //
 // A 6-byte header (reserved, resource type, entry count), then 16-byte directory entries:
 // width byte, height byte, colour count, reserved, planes, bit count, bytes in resource and
@@ -11,22 +11,24 @@
 
 #include "core/bytes.h"
 #include "core/command_context.h"
+#include "core/decoded_family.h"
 
 namespace vexilo::win {
 
+// Every entry of an icon file in memory, in directory order. The entry's width class (see
+// core::kWidthClasses) gives the slot pair: the colour bitmap is offered to the colour slot,
+// then its AND mask, as a 1-bit picture (black opaque, white transparent), to the mask slot,
+// both under the depth rule. Entries of widths outside the classes (256 among them),
+// PNG-compressed entries, entries whose data lie beyond the file or exceed what a 128x128
+// 32-bit entry holds, entries whose header describes another width, and entries that do not
+// decode are skipped; a negative entry count reads nothing, and a directory cut short ends the
+// reading. The bit count is the header's own (the directory's often says 0 for indexed
+// entries); the directory's height places the AND mask after the XOR bitmap.
+core::DecodedFamily decodeIco(core::Bytes file);
+
+// decodeIco's family put on the board.
+void readIcoBytes(core::CommandContext& ctx, core::Bytes file);
 // Opens an icon file and reads it onto the board; message 1041 when it cannot be opened.
 void readIcoFile(core::CommandContext& ctx, const std::filesystem::path& path);
-
-// Reads every entry of an icon file in memory, in directory order. The entry's width picks
-// the slot pair (16; 24, 32; 40, 48; 64, 72, 80, 128): the colour bitmap goes into the colour
-// slot by the depth rule and onto the pasteboard; its AND mask, as a 1-bit picture (black
-// opaque, white transparent), goes into the mask slot only while that slot is empty, and onto
-// the pasteboard. Entries of other widths (256 among them), PNG-compressed entries, entries
-// whose data lie beyond the file or exceed what a 128x128 32-bit entry holds, entries whose
-// header describes another width, and entries that do not decode are skipped; a negative entry
-// count reads nothing, and a directory cut short ends the reading. The bit count is the
-// header's own (the directory's often says 0 for indexed entries); the directory's height
-// places the AND mask after the XOR bitmap.
-void readIcoBytes(core::CommandContext& ctx, core::Bytes file);
 
 }  // namespace vexilo::win

@@ -7,6 +7,7 @@
 #include <utility>
 #include <vector>
 
+#include "core/bmp_codec.h"
 #include "core/file_io.h"
 #include "win/bmp_jpeg.h"
 #include "win/ico_reader.h"
@@ -280,19 +281,27 @@ core::ByteBuffer bitmapFileFromResource(core::Bytes resource) {
   return out;
 }
 
-void readExeBytes(core::CommandContext& ctx, core::Bytes file) {
+core::DecodedFamily decodeExe(core::Bytes file, std::string_view /*path*/) {
+  core::DecodedFamily family;
   std::size_t handedOn = 0;
   for (const PeResource& r : readPeResources(file)) {
     handedOn += r.data.size();
     if (handedOn > kMaxResourceBytes) break;
     if (r.type == kResourceIcon) {
       const core::ByteBuffer ico = iconFileFromResource(r.data);
-      if (!ico.empty()) readIcoBytes(ctx, ico);
+      if (!ico.empty()) family.append(decodeIco(ico));
     } else if (r.type == kResourceBitmap) {
       const core::ByteBuffer bmp = bitmapFileFromResource(r.data);
-      if (!bmp.empty()) readBmpBytes(ctx, bmp);
+      if (bmp.empty()) continue;
+      if (auto picture = core::decodeBmp(bmp))
+        family.pictures.push_back(importedPicture(std::move(*picture)));
     }
   }
+  return family;
+}
+
+void readExeBytes(core::CommandContext& ctx, core::Bytes file) {
+  core::applyFamily(ctx, decodeExe(file));
 }
 
 void readExeResources(core::CommandContext& ctx, const std::filesystem::path& path) {

@@ -14,10 +14,12 @@
 #include <filesystem>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "core/bytes.h"
 #include "core/command_context.h"
+#include "core/decoded_family.h"
 
 namespace vexilo::win {
 
@@ -50,8 +52,11 @@ core::ByteBuffer iconFileFromResource(core::Bytes resource);
 // Empty when the resource is too short for its header.
 core::ByteBuffer bitmapFileFromResource(core::Bytes resource);
 
-// Offers every icon image to the ICO reader and every bitmap to the BMP import, in directory
-// order. A file that is no PE image changes nothing.
+// The pictures of every icon image, as decodeIco reads them, and of every bitmap, as a BMP
+// import places them, in directory order. A file that is no PE image gives nothing; `path`
+// names the file in messages, of which the resources give none.
+core::DecodedFamily decodeExe(core::Bytes file, std::string_view path = {});
+// decodeExe's family put on the board.
 void readExeBytes(core::CommandContext& ctx, core::Bytes file);
 // Opens an executable and reads its resources; message 1041 when it cannot be opened.
 void readExeResources(core::CommandContext& ctx, const std::filesystem::path& path);

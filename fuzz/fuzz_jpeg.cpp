@@ -1,0 +1,27 @@
+// Feeds arbitrary bytes to the JPEG import: it either refuses them with the one message naming
+// the file, or offers one 32-bit picture, opaque, of the size the frame header gives, to the
+// slot of its width; the picture must survive the encoder.
+#include <cstddef>
+#include <cstdint>
+#include <cstdlib>
+
+#include "core/decoded_family.h"
+#include "win/bmp_jpeg.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+  using namespace vexilo;
+  const core::DecodedFamily family = win::decodeJpegImport(core::Bytes(data, size), "fuzz.jpg");
+  if (family.pictures.empty()) {
+    if (family.messages.size() != 1 || family.messages[0].argument != "fuzz.jpg") std::abort();
+    return 0;
+  }
+  if (family.pictures.size() != 1 || !family.messages.empty()) std::abort();
+  const core::Bitmap& picture = family.pictures[0].bitmap;
+  if (picture.format() != core::PixelFormat::Bits32 || !family.pictures[0].slot) std::abort();
+  for (int y = 0; y < picture.height(); ++y)
+    for (int x = 0; x < picture.width(); ++x)
+      if (picture.pixel(x, y).alpha != 255) std::abort();
+  // Small pictures only: the encoder's cost grows with the pixels.
+  if (picture.width() * picture.height() <= 256 * 256 && !win::encodeJpeg(picture)) std::abort();
+  return 0;
+}
