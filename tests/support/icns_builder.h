@@ -51,13 +51,12 @@ inline core::ByteBuffer icnsFile(std::initializer_list<core::ByteBuffer> records
   return out;
 }
 
-// A coded plane of n (3 or more) equal values: runs of 130 (FF v), then one run of the rest.
+// The coded channels of a 32-bit element of n (3 or more) pixels of one colour: each plane runs
+// of 130 (FF v), then one run of the rest.
 inline void appendFlatPlane(core::ByteBuffer& out, std::size_t n, int value) {
   for (; n > 130; n -= 130) append(out, {0xFF, value});
   append(out, {static_cast<int>(n) + 125, value});
 }
-
-// The coded channels of a 32-bit element of n pixels of one colour.
 inline core::ByteBuffer flatRle(std::size_t n, core::Bgra c) {
   core::ByteBuffer out;
   for (int v : {c.red, c.green, c.blue}) appendFlatPlane(out, n, v);
@@ -84,18 +83,13 @@ inline core::Bitmap pattern(int size, int seed) {
 // alpha as well when asked.
 inline ::testing::AssertionResult sameRgba(const core::Bitmap& ours, const RgbaImage& theirs,
                                            bool compareAlpha = true) {
-  if (ours.width() < theirs.width || ours.height() < theirs.height)
-    return ::testing::AssertionFailure() << "ours is " << ours.width() << "x" << ours.height();
+  if (ours.width() < theirs.width || ours.height() < theirs.height) return ::testing::AssertionFailure() << "too small";
   for (int y = 0; y < theirs.height; ++y)
     for (int x = 0; x < theirs.width; ++x) {
       const core::Bgra p = ours.pixel(x, y);
       const std::uint8_t* q = theirs.at(x, y);
-      if ((compareAlpha && p.alpha != q[3]) ||
-          (q[3] > 0 && (p.red != q[0] || p.green != q[1] || p.blue != q[2])))
-        return ::testing::AssertionFailure()
-               << "(" << x << "," << y << "): ours " << int(p.red) << "," << int(p.green) << ","
-               << int(p.blue) << "," << int(p.alpha) << " theirs " << int(q[0]) << "," << int(q[1])
-               << "," << int(q[2]) << "," << int(q[3]);
+      if ((compareAlpha && p.alpha != q[3]) || (q[3] > 0 && (p.red != q[0] || p.green != q[1] || p.blue != q[2])))
+        return ::testing::AssertionFailure() << "differs at (" << x << "," << y << ")";
     }
   return ::testing::AssertionSuccess();
 }
