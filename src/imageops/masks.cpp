@@ -14,9 +14,18 @@ core::ByteBuffer alphaPlane(const Bitmap& picture) {
   return plane;
 }
 
-std::uint8_t maskLevel(const Bitmap& mask, int x, int y) {
+std::uint8_t maskLevel(const Bitmap& mask, int x, int y, bool blackIsOpaque) {
   const std::uint8_t blue = mask.pixel(x, y).blue;
-  return mask.format() == PixelFormat::Bits1 ? static_cast<std::uint8_t>(255 - blue) : blue;
+  return blackIsOpaque ? static_cast<std::uint8_t>(255 - blue) : blue;
+}
+
+std::uint8_t maskLevel(const Bitmap& mask, int x, int y) {
+  return maskLevel(mask, x, y, mask.format() == PixelFormat::Bits1);
+}
+
+bool maskBlackIsOpaque(const core::Slot& slot) {
+  return slot.depth == core::depthOrdinal(PixelFormat::Bits1) ||
+         (slot.picture && slot.picture->format() == PixelFormat::Bits1);
 }
 
 void invertMask(Bitmap& mask) {
@@ -44,7 +53,11 @@ Bitmap keyOnWhite(const Bitmap& picture) {
 }  // namespace
 
 Bitmap deriveMask(const Bitmap& picture) {
-  if (picture.format() != PixelFormat::Bits32) return keyOnWhite(picture);
+  return deriveMask(picture, picture.format() == PixelFormat::Bits32);
+}
+
+Bitmap deriveMask(const Bitmap& picture, bool fromAlpha) {
+  if (!fromAlpha) return keyOnWhite(picture);
   // The alpha plane as an 8-bit grey picture (alpha 0 black, 255 white), inverted, keyed.
   Bitmap grey(picture.width(), picture.height(), PixelFormat::Bits8, core::greyPalette());
   const core::ByteBuffer alpha = alphaPlane(picture);

@@ -14,9 +14,14 @@ namespace vexilo::imageops {
 // The alpha byte of every pixel of a 32-bit picture, rows from the top.
 core::ByteBuffer alphaPlane(const core::Bitmap& picture);
 
-// How opaque a mask picture makes a pixel, 0 to 255: two-colour (1-bit) masks are black where
-// opaque, all others (8-bit grey masks and their 32-bit copies) white where opaque.
+// How opaque a mask picture makes a pixel, 0 to 255: black where opaque when `blackIsOpaque`
+// (a 1-bit mask, also once widened to 32 bits), white where opaque otherwise (8-bit grey masks).
+std::uint8_t maskLevel(const core::Bitmap& mask, int x, int y, bool blackIsOpaque);
+// The same judged by the picture's format alone: two-colour pictures are black where opaque.
 std::uint8_t maskLevel(const core::Bitmap& mask, int x, int y);
+// Whether a mask slot shows opaque as black: it was given a 1-bit mask (its recorded depth)
+// or holds a two-colour picture.
+bool maskBlackIsOpaque(const core::Slot& slot);
 
 // Exchanges black and white in a mask picture (indices of a two-colour one, colours otherwise).
 void invertMask(core::Bitmap& mask);
@@ -26,6 +31,9 @@ void invertMask(core::Bitmap& mask);
 // channel: every pixel with any alpha at all is opaque (the alpha plane is inverted before the
 // keying), so nothing visible of the icon falls outside its 1-bit mask.
 core::Bitmap deriveMask(const core::Bitmap& picture);
+// The same cut from the alpha channel when `fromAlpha` (the picture is then 32-bit), keyed on
+// white otherwise, whatever the picture's format.
+core::Bitmap deriveMask(const core::Bitmap& picture, bool fromAlpha);
 
 // Draws the mask of the colour slot's picture into the mask slot (the colour slot is never
 // changed). A mask cut from alpha sets the mask slot's depth to 1; a white-keyed one leaves the

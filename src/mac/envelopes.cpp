@@ -4,7 +4,6 @@
 
 #include "core/bytes.h"
 #include "core/file_io.h"
-#include "core/string_table.h"
 #include "mac/icns.h"
 #include "mac/resource_fork.h"
 
@@ -39,10 +38,6 @@ bool isMacBinary(FileStart head, std::uint64_t fileLength) {
   return true;
 }
 
-void reportNoResources(core::CommandContext& ctx, const std::string& path) {
-  ctx.prompter.showInfo(core::formatMessage(core::loadLocalString(6410, ctx.langOffset), path));
-}
-
 namespace {
 
 // The bytes [offset, offset + length) as far as they lie inside the file.
@@ -51,32 +46,37 @@ core::Bytes clampedPart(core::Bytes file, std::uint64_t offset, std::uint64_t le
   return file.subspan(offset, std::min<std::uint64_t>(length, file.size() - offset));
 }
 
+constexpr int kNoResources = 6410;
+
 }  // namespace
 
-void readMacBinaryBytes(core::CommandContext& ctx, core::Bytes file, const std::string& path) {
-  if (file.size() < 128) return;
+core::DecodedFamily decodeMacBinary(core::Bytes file, std::string_view path) {
+  core::DecodedFamily family;
+  if (file.size() < 128) return family;
   const std::uint32_t dataLength = core::readBE32(file.data() + 83);
   const std::uint32_t resourceLength = core::readBE32(file.data() + 87);
   if (resourceLength != 0) {
     const std::uint64_t paddedData = (std::uint64_t{dataLength} + 127) / 128 * 128;
-    readResourceFork(ctx, clampedPart(file, 128 + paddedData, resourceLength));
+    family.append(decodeResourceFork(clampedPart(file, 128 + paddedData, resourceLength)));
   }
   if (dataLength != 0) {
     const core::Bytes data = clampedPart(file, 128, dataLength);
     if (data.size() >= 4 && std::equal(data.begin(), data.begin() + 4, "icns")) {
-      readIcnsElements(ctx, file, 128, data.size());
+      family.append(decodeIcns(data));
     } else if (resourceLength == 0) {
-      reportNoResources(ctx, path);
+      family.say(kNoResources, std::string(path));
     }
   }
+  return family;
 }
 
-void readAppleEntries(core::CommandContext& ctx, core::Bytes file, const std::string& path) {
+core::DecodedFamily decodeAppleEntries(core::Bytes file, std::string_view path) {
+  core::DecodedFamily family;
   // The descriptors are read from the first 512 bytes only: at most 40 of them.
   const core::Bytes head = file.first(std::min<std::size_t>(file.size(), 512));
   if (head.size() < 26) {
-    reportNoResources(ctx, path);
-    return;
+    family.say(kNoResources, std::string(path));
+    return family;
   }
   const unsigned entries = core::readBE16(head.data() + 24);
   std::uint32_t lastForkLength = 0;
@@ -87,32 +87,32 @@ void readAppleEntries(core::CommandContext& ctx, core::Bytes file, const std::st
     if (core::readBE32(head.data() + at) != 2) continue;
     const std::uint32_t offset = core::readBE32(head.data() + at + 4);
     lastForkLength = core::readBE32(head.data() + at + 8);
-    readResourceFork(ctx, clampedPart(file, offset, lastForkLength));
+    family.append(decodeResourceFork(clampedPart(file, offset, lastForkLength)));
   }
-  if (lastForkLength == 0) reportNoResources(ctx, path);
+  if (lastForkLength == 0) family.say(kNoResources, std::string(path));
+  return family;
 }
 
 namespace {
 
-template <class Read>
-void readFile(core::CommandContext& ctx, const std::filesystem::path& path, Read read) {
-  // The open command has just read this file to recognise it; should it be gone now, there is
-  // nothing to read and nothing to say.
-  if (const auto bytes = core::readFileBytes(path)) read(ctx, *bytes, path.string());
+using Decoder = core::DecodedFamily (*)(core::Bytes, std::string_view);
+
+void readFile(core::CommandContext& ctx, const std::filesystem::path& path, Decoder decode) {
+  if (const auto bytes = core::readFileBytes(path)) core::applyFamily(ctx, decode(*bytes, path.string()));
 }
 
 }  // namespace
 
 void readMacBinary(core::CommandContext& ctx, const std::filesystem::path& path) {
-  readFile(ctx, path, readMacBinaryBytes);
+  readFile(ctx, path, decodeMacBinary);
 }
 
 void readAppleSingle(core::CommandContext& ctx, const std::filesystem::path& path) {
-  readFile(ctx, path, readAppleEntries);
+  readFile(ctx, path, decodeAppleEntries);
 }
 
 void readAppleDouble(core::CommandContext& ctx, const std::filesystem::path& path) {
-  readFile(ctx, path, readAppleEntries);
+  readFile(ctx, path, decodeAppleEntries);
 }
 
 }  // namespace vexilo::mac

@@ -6,8 +6,10 @@
 #include <cstdint>
 #include <filesystem>
 #include <span>
+#include <string_view>
 
 #include "core/command_context.h"
+#include "core/decoded_family.h"
 
 namespace vexilo::mac {
 
@@ -24,19 +26,18 @@ bool isAppleDouble(FileStart head);  // magic 00 05 16 07
 bool isMacBinary(FileStart head, std::uint64_t fileLength);
 
 // MacBinary: the resource fork first (at 128, or after the data fork padded to a multiple of
-// 128), then a data fork that is icns data. Message 6410 when there is neither a resource fork
-// nor icns data.
-void readMacBinary(core::CommandContext& ctx, const std::filesystem::path& path);
+// 128), then a data fork that is icns data. Message 6410 (naming `path`) when there is neither a
+// resource fork nor icns data.
+core::DecodedFamily decodeMacBinary(core::Bytes file, std::string_view path);
 // AppleSingle and AppleDouble: every resource-fork entry (id 2) among the descriptors of the
-// first 512 bytes; message 6410 when the last one found is empty or there is none.
+// first 512 bytes; message 6410 (naming `path`) when the last one found is empty or there is
+// none.
+core::DecodedFamily decodeAppleEntries(core::Bytes file, std::string_view path);
+
+// The same on the board, the file read from `path` (one that cannot be read gives nothing: the
+// open command has just read it to recognise it).
+void readMacBinary(core::CommandContext& ctx, const std::filesystem::path& path);
 void readAppleSingle(core::CommandContext& ctx, const std::filesystem::path& path);
 void readAppleDouble(core::CommandContext& ctx, const std::filesystem::path& path);
-
-// The same readers on the file's bytes.
-void readMacBinaryBytes(core::CommandContext& ctx, core::Bytes file, const std::string& path);
-void readAppleEntries(core::CommandContext& ctx, core::Bytes file, const std::string& path);
-
-// Message 6410: the file holds no resources.
-void reportNoResources(core::CommandContext& ctx, const std::string& path);
 
 }  // namespace vexilo::mac

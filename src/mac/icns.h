@@ -8,17 +8,21 @@
 
 #include "core/bytes.h"
 #include "core/command_context.h"
+#include "core/decoded_family.h"
 #include "core/save_flow.h"
 
 namespace vexilo::mac {
 
-// Opens an icns file; message 1041 when it cannot be opened.
+// The elements of an icns family held by `range`, read one after another: the pictures of each
+// known element for the slots of its type, message 6406 once for each element of an unknown
+// type. The icns header counts as an empty element; the header's length field is not used.
+// Used for icns files, icns data forks and icns resources.
+core::DecodedFamily decodeIcns(core::Bytes range);
+
+// Opens an icns file onto the board; message 1041 when it cannot be opened.
 void readIcnsFile(core::CommandContext& ctx, const std::filesystem::path& path);
 
-// Reads the elements of file[start, start + length) (clamped to the file) one after another:
-// each known element into its slot by the depth rule and onto the pasteboard, message 6406 once
-// for each element of an unknown type. The icns header counts as an empty element; the header's
-// length field is not used. Used for icns files, icns data forks and icns resources.
+// Puts the elements of file[start, start + length) (clamped to the file) on the board.
 void readIcnsElements(core::CommandContext& ctx, core::Bytes file, std::size_t start,
                       std::size_t length);
 

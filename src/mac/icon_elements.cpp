@@ -8,6 +8,7 @@
 #include "core/file_io.h"
 #include "core/interaction.h"
 #include "core/palettes.h"
+#include "imageops/masks.h"
 #include "mac/channel_rle.h"
 #include "mac/colour_match.h"
 
@@ -17,43 +18,12 @@ using core::Bgra;
 using core::Bitmap;
 using core::ByteBuffer;
 using core::Bytes;
+using core::ElementRole;
+using core::ElementType;
 using core::PixelFormat;
 using core::SlotId;
 
 namespace {
-
-constexpr IconType type(int index, const char (&code)[5], int width, int height, int depth,
-                        std::size_t dataBytes) {
-  return {index, {code[0], code[1], code[2], code[3]}, width, height, depth, dataBytes};
-}
-
-constexpr std::array<IconType, 25> kTypes = {
-    type(0, "icns", 0, 0, 0, 0),
-    type(1, "ICN#", 32, 32, 1, 256),
-    type(2, "ics#", 16, 16, 1, 64),
-    type(3, "ics4", 16, 16, 4, 128),
-    type(4, "ics8", 16, 16, 8, 256),
-    type(5, "is32", 16, 16, 32, 1024),
-    type(6, "icm#", 16, 12, 1, 48),
-    type(7, "icm4", 16, 12, 4, 96),
-    type(8, "icm8", 16, 12, 8, 192),
-    type(9, "im32", 16, 12, 32, 768),
-    type(10, "icl4", 32, 32, 4, 512),
-    type(11, "icl8", 32, 32, 8, 1024),
-    type(12, "il32", 32, 32, 32, 4096),
-    type(13, "ich#", 48, 48, 1, 576),
-    type(14, "ich4", 48, 48, 4, 1152),
-    type(15, "ich8", 48, 48, 8, 2304),
-    type(16, "ih32", 48, 48, 32, 9216),
-    type(17, "ict4", 128, 128, 4, 8192),
-    type(18, "ict8", 128, 128, 8, 16384),
-    type(19, "it32", 128, 128, 32, 65536),
-    type(20, "m8mk", 16, 12, -8, 192),
-    type(21, "s8mk", 16, 16, -8, 256),
-    type(22, "l8mk", 32, 32, -8, 1024),
-    type(23, "h8mk", 48, 48, -8, 2304),
-    type(24, "t8mk", 128, 128, -8, 16384),
-};
 
 int bitsOfDepth(int depth) {
   switch (depth) {
@@ -75,68 +45,38 @@ const core::Palette* paletteOfDepth(int depth) {
   }
 }
 
-// The 8-bit mask type that goes with a 32-bit picture of n pixels, or nullptr.
-const char* maskTypeFor(std::size_t n) {
-  switch (n) {
-    case 192: return "m8mk";
-    case 256: return "s8mk";
-    case 1024: return "l8mk";
-    case 2304: return "h8mk";
-    case 16384: return "t8mk";
-    default: return nullptr;
-  }
-}
+// The depth buildBitmapFile takes for a plane of a type: an 8-bit mask is a grey picture.
+int bitmapDepth(const ElementType& type) { return type.role == ElementRole::Mask ? -8 : type.bits; }
 
-bool sameIgnoringCase(const std::uint8_t* p, const char* code) {
+bool sameIgnoringCase(const std::uint8_t* p, const core::FourCC& code) {
   for (int i = 0; i < 4; ++i)
     if (std::tolower(p[i]) != std::tolower(static_cast<unsigned char>(code[i]))) return false;
   return true;
 }
 
-std::optional<SlotId> colourSlotOfHeight(int height) {
-  switch (height) {
-    case 12: return SlotId::ic12;
-    case 16: return SlotId::ic16;
-    case 32: return SlotId::ic32;
-    case 48: return SlotId::ic48;
-    case 128: return SlotId::ic128;
-    default: return std::nullopt;
-  }
+// At most `count` bytes of `bytes` from `offset` on (none when the offset lies beyond).
+Bytes slice(Bytes bytes, std::size_t offset, std::size_t count) {
+  if (offset >= bytes.size()) return {};
+  return bytes.subspan(offset, std::min(count, bytes.size() - offset));
 }
 
-std::optional<SlotId> maskSlotOfHeight(int height) {
-  switch (height) {
-    case 12: return SlotId::im12;
-    case 16: return SlotId::im16;
-    case 32: return SlotId::im32;
-    case 48: return SlotId::im48;
-    case 128: return SlotId::im128;
-    default: return std::nullopt;
+// Alpha, red, green, blue pixels (as raw 32-bit element data store them) as n pixels of blue,
+// green, red, alpha; pixels the data do not reach stay 0.
+ByteBuffer argbToBgra(Bytes argb, std::size_t n) {
+  ByteBuffer pixels(n * 4, 0);
+  for (std::size_t i = 0; i < n && (i + 1) * 4 <= argb.size(); ++i) {
+    pixels[i * 4 + 0] = argb[i * 4 + 3];
+    pixels[i * 4 + 1] = argb[i * 4 + 2];
+    pixels[i * 4 + 2] = argb[i * 4 + 1];
+    pixels[i * 4 + 3] = argb[i * 4];
   }
+  return pixels;
 }
 
-// Raw files are read up to the largest element of their height.
-std::size_t planeLimit(int height) {
-  switch (height) {
-    case 12: case 16: return 1024;
-    case 32: return 4096;
-    case 48: return 9216;
-    case 128: return 65536;
-    default: return 0;
-  }
+void offerPlane(core::DecodedFamily& family, std::optional<SlotId> slot, Bytes plane,
+                const ElementType& type, int depth) {
+  family.offerBitmapFile(slot, buildBitmapFile(plane, type.width, type.height, depth));
 }
-
-std::size_t maskLimit(int height) {
-  switch (height) {
-    case 12: case 16: return 256;
-    case 32: return 1024;
-    case 48: return 2304;
-    case 128: return 16384;
-    default: return 0;
-  }
-}
-
-bool knownWidth(int width) { return width == 16 || width == 32 || width == 48 || width == 128; }
 
 // The slot's picture in 32 bits, converted in place; a slot without one gets a white opaque
 // picture of its control size.
@@ -159,22 +99,12 @@ Bgra pixelOrWhite(const Bitmap& picture, int x, int y) {
   return Bgra{p[0], p[1], p[2], p[3]};
 }
 
-void appendCode(ByteBuffer& out, const char* code) { out.insert(out.end(), code, code + 4); }
+void appendRecord(ByteBuffer& out, const ElementType& type, std::size_t dataBytes) {
+  out.insert(out.end(), type.code.begin(), type.code.end());
+  core::appendBE32(out, static_cast<std::uint32_t>(dataBytes + 8));
+}
 
 }  // namespace
-
-const std::array<IconType, 25>& iconTypeTable() { return kTypes; }
-
-int elementTypeIndex(core::Bytes code) {
-  if (code.size() != 4) return -1;
-  for (const IconType& t : kTypes)
-    if (std::memcmp(t.code.data(), code.data(), 4) == 0) return t.index;
-  return -1;
-}
-
-int elementTypeIndex(std::string_view code) {
-  return elementTypeIndex(Bytes(reinterpret_cast<const std::uint8_t*>(code.data()), code.size()));
-}
 
 ByteBuffer buildBitmapFile(core::Bytes source, int width, int height, int depth) {
   const int bits = bitsOfDepth(depth);
@@ -237,19 +167,28 @@ ByteBuffer decodeRle32(core::Bytes coded, std::size_t n) {
   return pixels;
 }
 
-core::Bytes findElementMask(core::Bytes range, std::size_t next, std::size_t n) {
-  const char* maskType = maskTypeFor(n);
+ByteBuffer decodeElement32(const ElementType& type, Bytes data, std::size_t declared) {
+  const std::size_t n = type.pixels();
+  // it32 data start with four zero bytes before the coded channels.
+  const bool it32 = type.name() == "it32";
+  if (declared < 4 * n) return decodeRle32(slice(data, it32 ? 4 : 0, data.size()), n);
+  const std::size_t skip = it32 && declared >= 4 * n + 4 ? 4 : 0;
+  return argbToBgra(slice(data, skip, 4 * n), n);
+}
+
+Bytes findElementMask(Bytes range, std::size_t next, std::size_t n) {
+  const ElementType* maskType = core::maskTypeForPixels(n);
   if (!maskType) return {};
+  const core::FourCC& code = maskType->code;
   std::optional<std::size_t> header;
-  if (core::inRange(range.size(), next, 8) &&
-      std::memcmp(range.data() + next, maskType, 4) == 0) {
+  if (core::inRange(range.size(), next, 8) && std::memcmp(range.data() + next, code.data(), 4) == 0) {
     header = next;
   } else {
     // Not next to its image: look for the mask anywhere in the range.
-    const int first = std::tolower(static_cast<unsigned char>(maskType[0]));
+    const int first = std::tolower(static_cast<unsigned char>(code[0]));
     for (std::size_t pos = 0; core::inRange(range.size(), pos, 4); ++pos) {
       if (std::tolower(range[pos]) != first) continue;
-      if (sameIgnoringCase(range.data() + pos, maskType)) {
+      if (sameIgnoringCase(range.data() + pos, code)) {
         header = pos;
         break;
       }
@@ -261,100 +200,70 @@ core::Bytes findElementMask(core::Bytes range, std::size_t next, std::size_t n) 
   return range.subspan(*header + 8, std::min({length, n, range.size() - (*header + 8)}));
 }
 
-void applyElementMask(core::Bytes range, std::size_t next, std::span<std::uint8_t> pixels,
-                      std::size_t n) {
-  const core::Bytes mask = findElementMask(range, next, n);
-  for (std::size_t i = 0; i < mask.size() && i < pixels.size() / 4; ++i) pixels[i * 4 + 3] = mask[i];
+void decodeFamilyElement(core::DecodedFamily& family, const ElementType& type, Bytes data) {
+  const std::size_t plane = type.pixels() * std::size_t(type.bits) / 8;
+  const int depth = bitmapDepth(type);
+  const Bytes first = slice(data, 0, plane);
+  if (type.image && !first.empty())
+    offerPlane(family, type.image, first, type, depth);
+  // A pair's mask plane follows its image plane; an 8-bit mask is all mask.
+  const Bytes mask = type.role == ElementRole::Pair ? slice(data, plane, plane) : first;
+  if (type.mask && !mask.empty()) offerPlane(family, type.mask, mask, type, depth);
 }
 
-ByteBuffer argbToBgra(core::Bytes argb, std::size_t n) {
-  ByteBuffer pixels(n * 4, 0);
-  for (std::size_t i = 0; i < n && (i + 1) * 4 <= argb.size(); ++i) {
-    pixels[i * 4 + 0] = argb[i * 4 + 3];
-    pixels[i * 4 + 1] = argb[i * 4 + 2];
-    pixels[i * 4 + 2] = argb[i * 4 + 1];
-    pixels[i * 4 + 3] = argb[i * 4];
+core::DecodedFamily decodeRawElement(const ElementType& type, Bytes data) {
+  core::DecodedFamily family;
+  const std::optional<SlotId> colour = core::colourSlotOf(type.width, type.height);
+  const std::optional<SlotId> mask = core::maskSlotOf(type.width, type.height);
+  if (!colour) return family;
+  const std::size_t plane = type.pixels() * std::size_t(type.bits) / 8;
+  switch (type.role) {
+    case ElementRole::Pair:
+      // Both planes are pictures, a missing mask plane an empty one.
+      offerPlane(family, colour, slice(data, 0, plane), type, 1);
+      offerPlane(family, mask, slice(data, plane, plane), type, 1);
+      break;
+    case ElementRole::Colour:
+      if (type.bits == 32)
+        offerPlane(family, colour, decodeElement32(type, data, data.size()), type, 32);
+      else
+        offerPlane(family, colour, data, type, type.bits);
+      break;
+    case ElementRole::Mask:
+      offerPlane(family, mask, data, type, -8);
+      break;
+    case ElementRole::Container:
+      break;
   }
-  return pixels;
+  return family;
 }
 
-// Raw 32-bit files. The raw files met in practice (such as those written by element extractors)
-// hold the run-length coded channels exactly as the element inside an icns file does, and are
-// then shorter than n * 4 bytes: they are decoded like the element, without a mask. A file of
-// n * 4 bytes or more holds uncompressed pixels, which the format stores as alpha, red, green,
-// blue (as the icns decoders read them); they are reordered here into the picture's blue, green,
-// red, alpha.
-ByteBuffer decodeRaw32(core::Bytes data, std::size_t n, bool it32) {
-  if (data.size() < n * 4) {
-    // it32 data start with four zero bytes before the coded channels.
-    const std::size_t skip = it32 ? std::min<std::size_t>(4, data.size()) : 0;
-    return decodeRle32(data.subspan(skip), n);
+void readElementFile(core::CommandContext& ctx, const std::filesystem::path& path,
+                     const ElementType& type) {
+  const std::optional<ByteBuffer> bytes = core::readFileBytes(path);
+  if (!bytes) {
+    core::showFileError(ctx.prompter, ctx.langOffset, path.string());
+    return;
   }
-  // An it32 long enough to hold them besides the pixels keeps its four zero bytes (as the icns
-  // reader takes such an element).
-  const std::size_t skip = it32 && data.size() >= n * 4 + 4 ? 4 : 0;
-  return argbToBgra(data.subspan(skip), n);
+  core::applyFamily(ctx, decodeRawElement(type, *bytes));
 }
-
-void storePairBytes(core::IconSet& board, core::Bytes data, int width, int height) {
-  // Raw pair files never fill the black-and-white slots.
-  const std::optional<SlotId> colour = colourSlotOfHeight(height);
-  const std::optional<SlotId> mask = maskSlotOfHeight(height);
-  if (!colour || height == 128 || !knownWidth(width)) return;
-  const std::size_t half = std::size_t(width) * height / 8;
-  const Bytes image = data.first(std::min(half, data.size()));
-  const Bytes maskPlane = data.size() > half ? data.subspan(half, std::min(half, data.size() - half))
-                                             : Bytes();
-  board.storeBitmapFile(*colour, buildBitmapFile(image, width, height, 1), 0);
-  board.storeBitmapFile(*mask, buildBitmapFile(maskPlane, width, height, 1), 0);
-}
-
-void storePlaneBytes(core::IconSet& board, core::Bytes data, int width, int height, int depth) {
-  const std::optional<SlotId> colour = colourSlotOfHeight(height);
-  if (!colour || !knownWidth(width) || (depth != 4 && depth != 8 && depth != 32)) return;
-  // 32-bit it32 data may carry four zero bytes before the 65536 of the pixels.
-  const std::size_t limit = planeLimit(height) + (depth == 32 && height == 128 ? 4 : 0);
-  data = data.first(std::min(data.size(), limit));
-  if (depth == 32) {
-    const ByteBuffer pixels = decodeRaw32(data, std::size_t(width) * height, height == 128);
-    board.storeBitmapFile(*colour, buildBitmapFile(pixels, width, height, 32), 0);
-  } else {
-    board.storeBitmapFile(*colour, buildBitmapFile(data, width, height, depth), 0);
-  }
-}
-
-void storeMaskBytes(core::IconSet& board, core::Bytes data, int width, int height) {
-  const std::optional<SlotId> mask = maskSlotOfHeight(height);
-  if (!mask || !knownWidth(width)) return;
-  data = data.first(std::min(data.size(), maskLimit(height)));
-  board.storeBitmapFile(*mask, buildBitmapFile(data, width, height, -8), 0);
-}
-
-namespace {
-
-std::optional<ByteBuffer> readOrReport(core::CommandContext& ctx,
-                                       const std::filesystem::path& path) {
-  std::optional<ByteBuffer> bytes = core::readFileBytes(path);
-  if (!bytes) core::showFileError(ctx.prompter, ctx.langOffset, path.string());
-  return bytes;
-}
-
-}  // namespace
 
 void readPairFile(core::CommandContext& ctx, const std::filesystem::path& path, int width,
                   int height) {
-  if (const auto bytes = readOrReport(ctx, path)) storePairBytes(ctx.board, *bytes, width, height);
+  if (const auto* type = core::findElementType(ElementRole::Pair, 1, width, height))
+    readElementFile(ctx, path, *type);
 }
 
 void readPlaneFile(core::CommandContext& ctx, const std::filesystem::path& path, int width,
                    int height, int depth) {
-  if (const auto bytes = readOrReport(ctx, path))
-    storePlaneBytes(ctx.board, *bytes, width, height, depth);
+  if (const auto* type = core::findElementType(ElementRole::Colour, depth, width, height))
+    readElementFile(ctx, path, *type);
 }
 
 void readMaskFile(core::CommandContext& ctx, const std::filesystem::path& path, int width,
                   int height) {
-  if (const auto bytes = readOrReport(ctx, path)) storeMaskBytes(ctx.board, *bytes, width, height);
+  if (const auto* type = core::findElementType(ElementRole::Mask, 8, width, height))
+    readElementFile(ctx, path, *type);
 }
 
 ByteBuffer encodeElement32(core::IconSet& board, SlotId colour, std::optional<SlotId> mask,
@@ -366,13 +275,8 @@ ByteBuffer encodeElement32(core::IconSet& board, SlotId colour, std::optional<Sl
 
   if (size < 128) {
     if (mask && board.slot(*mask).depth != 0) {
-      // A 1-bit mask slot shows opaque as black (1-bit pairs store mask 1 = opaque as black);
-      // an 8-bit mask shows it as white. The recorded depth still tells the 1-bit case once
-      // the picture has been converted to 32 bits by an earlier save.
-      const core::Slot& slot = board.slot(*mask);
-      const bool blackIsOpaque =
-          slot.depth == core::depthOrdinal(PixelFormat::Bits1) ||
-          (slot.picture && slot.picture->format() == PixelFormat::Bits1);
+      // A 1-bit mask slot shows opaque as black, an 8-bit one as white.
+      const bool blackIsOpaque = imageops::maskBlackIsOpaque(board.slot(*mask));
       const Bitmap& levels = picture32(board, *mask);
       for (int y = 0; y < size; ++y)
         for (int x = 0; x < size; ++x) {
@@ -414,39 +318,24 @@ ByteBuffer encodeElement8(core::IconSet& board, SlotId colour, int size) {
 
 void writeElement32(core::IconSet& board, ByteBuffer& out, SlotId colour, int size,
                     std::optional<SlotId> mask) {
-  const char* colourType;
-  const char* maskType;
-  switch (size) {
-    case 16: colourType = "is32"; maskType = "s8mk"; break;
-    case 32: colourType = "il32"; maskType = "l8mk"; break;
-    case 48: colourType = "ih32"; maskType = "h8mk"; break;
-    case 128: colourType = "it32"; maskType = "t8mk"; break;
-    default: return;
-  }
+  const ElementType* colourType = core::findElementType(ElementRole::Colour, 32, size, size);
+  const ElementType* maskType = core::maskTypeForPixels(std::size_t(size) * std::size_t(size));
+  if (!colourType || !maskType) return;
   ByteBuffer maskPlane;
   const ByteBuffer coded = encodeElement32(board, colour, mask, size, maskPlane);
-  const bool it32 = size == 128;
-  appendCode(out, colourType);
-  core::appendBE32(out, static_cast<std::uint32_t>(coded.size() + 8 + (it32 ? 4 : 0)));
+  const bool it32 = colourType->name() == "it32";
+  appendRecord(out, *colourType, coded.size() + (it32 ? 4 : 0));
   if (it32) core::appendBE32(out, 0);
   out.insert(out.end(), coded.begin(), coded.end());
-  appendCode(out, maskType);
-  core::appendBE32(out, static_cast<std::uint32_t>(maskPlane.size() + 8));
+  appendRecord(out, *maskType, maskPlane.size());
   out.insert(out.end(), maskPlane.begin(), maskPlane.end());
 }
 
 void writeElement8(core::IconSet& board, ByteBuffer& out, SlotId colour, int size) {
-  const char* code;
-  switch (size) {
-    case 16: code = "ics8"; break;
-    case 32: code = "icl8"; break;
-    case 48: code = "ich8"; break;
-    case 128: code = "ict8"; break;
-    default: return;
-  }
+  const ElementType* type = core::findElementType(ElementRole::Colour, 8, size, size);
+  if (!type) return;
   const ByteBuffer indices = encodeElement8(board, colour, size);
-  appendCode(out, code);
-  core::appendBE32(out, static_cast<std::uint32_t>(indices.size() + 8));
+  appendRecord(out, *type, indices.size());
   out.insert(out.end(), indices.begin(), indices.end());
 }
 

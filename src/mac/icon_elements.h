@@ -1,45 +1,20 @@
-// The single Macintosh icon elements: their type table, their conversion into BMP files for the
-// board, the pairing of 32-bit images with their 8-bit masks, the raw element files, and the
-// encoders that turn slot pictures back into element records.
-//
-// Element data layouts (rows top to bottom, no padding): 1-bit pairs hold the image plane then
-// the mask plane (most significant bit leftmost; image 1 = black, mask 1 = opaque); 4-bit
-// elements two pixels a byte, high nibble first, into macPalette16(); 8-bit ones one index a
-// pixel into macPalette256(); 32-bit ones either w*h*4 raw bytes or the red, green and blue
-// planes run-length coded one after the other (it32 with four zero bytes first); 8-bit masks
-// one byte a pixel, 0 transparent to 255 opaque.
+// The single Macintosh icon elements: their conversion into BMP files for the board, the
+// decoding of 32-bit data and the pairing of 32-bit images with their 8-bit masks, the raw
+// element files, and the encoders that turn slot pictures back into element records. The
+// element types themselves (codes, sizes, layouts, slots) are core::elementTypes().
 #pragma once
 
-#include <array>
 #include <cstdint>
 #include <filesystem>
 #include <optional>
-#include <span>
-#include <string_view>
 
 #include "core/bytes.h"
 #include "core/command_context.h"
+#include "core/decoded_family.h"
+#include "core/element_types.h"
 #include "core/icon_set.h"
 
 namespace vexilo::mac {
-
-struct IconType {
-  int index;              // 0..24, the position in iconTypeTable()
-  std::array<char, 4> code;
-  int width;              // 0 for the icns header
-  int height;
-  int depth;              // 1 (pair), 4, 8, 32, or -8 for an 8-bit mask; 0 for the icns header
-  std::size_t dataBytes;  // element data bytes (for 32-bit ones the raw maximum w*h*4)
-};
-
-// icns, ICN#, ics#, ics4, ics8, is32, icm#, icm4, icm8, im32, icl4, icl8, il32, ich#, ich4,
-// ich8, ih32, ict4, ict8, it32, m8mk, s8mk, l8mk, h8mk, t8mk.
-const std::array<IconType, 25>& iconTypeTable();
-
-// The index of a four-byte type code (compared byte for byte, case-sensitive), or -1 (also for
-// a code that is not four bytes long).
-int elementTypeIndex(core::Bytes code);
-int elementTypeIndex(std::string_view code);
 
 // A complete BMP file (40-byte header, height negative: rows top-down, 2834 pixels a metre)
 // of an element's data at depth 1 (mono palette, rows padded to 4 bytes), 4 (Macintosh 16),
@@ -51,45 +26,46 @@ core::ByteBuffer buildBitmapFile(core::Bytes source, int width, int height, int 
 // green, red, alpha, alpha 255.
 core::ByteBuffer decodeRle32(core::Bytes coded, std::size_t n);
 
-// Puts the 8-bit mask of a 32-bit picture of n pixels into its alpha bytes. The mask element is
-// the one starting at `next` within `range` when its type is the mask type of the size (m8mk,
-// s8mk, l8mk, h8mk, t8mk by n = 192, 256, 1024, 2304, 16384); otherwise `range` is searched
-// from its start for the mask type (compared without regard to case). Mask data longer than n
-// is cut to n; when no mask is found the alpha stays as it was.
-// The data of the 8-bit mask of a 32-bit picture of n pixels (cut to n), found as
-// applyElementMask finds it; empty when there is none.
+// The pixels (blue, green, red, alpha) of the data of a 32-bit element, `declared` being the
+// length its record gives it (for a raw file, the file's length). Shorter than four bytes a
+// pixel, the data are the three coded channels (after four zero bytes in it32), alpha 255;
+// otherwise raw pixels stored alpha, red, green, blue. A raw it32 may keep the four leading
+// zero bytes of the coded form: they are skipped when the length holds them besides the pixels.
+// Pixels the data do not reach stay 0.
+core::ByteBuffer decodeElement32(const core::ElementType& type, core::Bytes data,
+                                 std::size_t declared);
+
+// The data of the 8-bit mask of a 32-bit picture of n pixels, cut to n: the mask element
+// starting at `next` within `range` when its type is the mask type of the size (m8mk, s8mk,
+// l8mk, h8mk, t8mk by n = 192, 256, 1024, 2304, 16384); otherwise the first one found
+// searching `range` from its start (the code compared without regard to case). Empty when
+// there is none.
 core::Bytes findElementMask(core::Bytes range, std::size_t next, std::size_t n);
 
-// Alpha, red, green, blue pixels (as raw 32-bit element data store them) as n pixels of blue,
-// green, red, alpha; pixels the data do not reach stay 0.
-core::ByteBuffer argbToBgra(core::Bytes argb, std::size_t n);
+// The pictures of a 1-, 4- or 8-bit element or an 8-bit mask inside a family (an icns or a
+// resource fork), offered to the slots of its type: a pair's image plane to its image slot (ICN#
+// only) and its mask plane to its mask slot, a colour element to its image slot, an 8-bit mask
+// to its mask slot. A plane without any data bytes is left out.
+void decodeFamilyElement(core::DecodedFamily& family, const core::ElementType& type,
+                         core::Bytes data);
 
-void applyElementMask(core::Bytes range, std::size_t next, std::span<std::uint8_t> pixels,
-                      std::size_t n);
+// A raw element file (element data without a header, the type as the file extension), whose
+// pictures go to the slots of its size: a pair's image plane to the colour slot and its mask
+// plane to the mask slot (never to the black-and-white pair), a 4-, 8- or 32-bit plane to the
+// colour slot (32-bit data by decodeElement32 with the file's length, without a mask), an 8-bit
+// mask to the mask slot.
+core::DecodedFamily decodeRawElement(const core::ElementType& type, core::Bytes data);
 
-// Raw element files (element data without a header, the type as the file extension). A file
-// that cannot be opened is reported with message 1041.
-// Pair (.icn#, .icm#, .ics#, .ich#): the image plane into ic12/ic16/ic32/ic48 by height and the
-// mask plane into the mask slot of the same size.
-void readPairFile(core::CommandContext& ctx, const std::filesystem::path& path, int width, int height);
-// 4-, 8- or 32-bit plane into the colour slot of the height (32-bit data as decodeRaw32 reads
-// them, without a mask).
+// Reads a raw element file onto the board; message 1041 when it cannot be opened.
+void readElementFile(core::CommandContext& ctx, const std::filesystem::path& path,
+                     const core::ElementType& type);
+// The same for the pair, 4-/8-/32-bit plane and 8-bit mask types of a size.
+void readPairFile(core::CommandContext& ctx, const std::filesystem::path& path, int width,
+                  int height);
 void readPlaneFile(core::CommandContext& ctx, const std::filesystem::path& path, int width,
                    int height, int depth);
-// 8-bit mask into the mask slot of the height.
-void readMaskFile(core::CommandContext& ctx, const std::filesystem::path& path, int width, int height);
-
-// The loaders above without the file: the element data already read. Unknown sizes and depths
-// store nothing.
-void storePairBytes(core::IconSet& board, core::Bytes data, int width, int height);
-void storePlaneBytes(core::IconSet& board, core::Bytes data, int width, int height, int depth);
-void storeMaskBytes(core::IconSet& board, core::Bytes data, int width, int height);
-
-// The n pixels (blue, green, red, alpha) of the data of a raw 32-bit file. Data shorter than
-// n * 4 bytes are run-length coded channels (after the four zero bytes of it32, when `it32`),
-// alpha 255; otherwise n * 4 bytes of uncompressed pixels in the order alpha, red, green, blue
-// (for it32 after four leading bytes when there are n * 4 + 4 or more).
-core::ByteBuffer decodeRaw32(core::Bytes data, std::size_t n, bool it32);
+void readMaskFile(core::CommandContext& ctx, const std::filesystem::path& path, int width,
+                  int height);
 
 // Encodes a slot as a 32-bit element of size x size pixels, converting the colour slot's
 // picture (and the mask slot's) to 32 bits in place; an empty colour slot is given a white
@@ -105,11 +81,11 @@ core::ByteBuffer encodeElement32(core::IconSet& board, core::SlotId colour,
 // size*size indices of macPalette256() (nearestMacColour of each pixel).
 core::ByteBuffer encodeElement8(core::IconSet& board, core::SlotId colour, int size);
 
-// Appends the records (type, big-endian length counting the 8 header bytes, data) of a 32-bit
-// element and its 8-bit mask: is32+s8mk, il32+l8mk, ih32+h8mk or it32+t8mk by size.
+// Appends the records (type, big-endian length counting the 8 header bytes, data) of the
+// 32-bit element of a size and its 8-bit mask: is32+s8mk, il32+l8mk, ih32+h8mk or it32+t8mk.
 void writeElement32(core::IconSet& board, core::ByteBuffer& out, core::SlotId colour, int size,
                     std::optional<core::SlotId> mask);
-// Appends one 8-bit record: ics8, icl8, ich8 or ict8 by size.
+// Appends the 8-bit record of a size: ics8, icl8, ich8 or ict8.
 void writeElement8(core::IconSet& board, core::ByteBuffer& out, core::SlotId colour, int size);
 
 }  // namespace vexilo::mac

@@ -2,78 +2,47 @@
 
 #include <algorithm>
 
-#include "core/icon_set.h"
+#include "core/element_types.h"
 #include "mac/icns.h"
 #include "mac/icon_elements.h"
 
 namespace vexilo::mac {
 
-using core::SlotId;
-
 namespace {
 
-// Where the picture of a handled bitmap type goes.
-struct BitmapResource {
-  std::string_view type;
-  int width;
-  int height;
-  int depth;
-  SlotId slot;       // the colour image, or for 1-bit pairs the black-and-white image
-  SlotId maskSlot;   // 1-bit pairs only: where the second plane goes
-};
-
-// 1-bit pairs are read as in an icns: the image plane of ICN# into icNB and its mask into imNB,
-// the mask plane of the smaller pairs into their mask slot.
-constexpr BitmapResource kHandled[] = {
-    {"ICN#", 32, 32, 1, SlotId::icNB, SlotId::imNB}, {"ics#", 16, 16, 1, SlotId::im16, SlotId::im16},
-    {"icm#", 16, 12, 1, SlotId::im12, SlotId::im12}, {"ich#", 48, 48, 1, SlotId::im48, SlotId::im48},
-    {"ics4", 16, 16, 4, SlotId::ic16, SlotId::ic16}, {"icm4", 16, 12, 4, SlotId::ic12, SlotId::ic12},
-    {"icl4", 32, 32, 4, SlotId::ic32, SlotId::ic32}, {"ich4", 48, 48, 4, SlotId::ic48, SlotId::ic48},
-    {"ict4", 128, 128, 4, SlotId::ic128, SlotId::ic128}, {"ics8", 16, 16, 8, SlotId::ic16, SlotId::ic16},
-    {"icm8", 16, 12, 8, SlotId::ic12, SlotId::ic12}, {"icl8", 32, 32, 8, SlotId::ic32, SlotId::ic32},
-    {"ich8", 48, 48, 8, SlotId::ic48, SlotId::ic48}, {"ict8", 128, 128, 8, SlotId::ic128, SlotId::ic128},
-};
-
-const BitmapResource* handled(core::Bytes type) {
-  const std::string_view code(reinterpret_cast<const char*>(type.data()), 4);
-  for (const BitmapResource& r : kHandled)
-    if (r.type == code) return &r;
+// The resource types read: the 1-bit pairs and the 4- and 8-bit colour icons, into the slots of
+// their type as in an icns family, and icns resources as whole families.
+const core::ElementType* iconResourceType(core::Bytes code) {
+  const core::ElementType* type = core::findElementType(code);
+  if (!type) return nullptr;
+  switch (type->role) {
+    case core::ElementRole::Container:
+    case core::ElementRole::Pair: return type;
+    case core::ElementRole::Colour: return type->bits == 32 ? nullptr : type;
+    case core::ElementRole::Mask: return nullptr;
+  }
   return nullptr;
-}
-
-void storeBitmapResource(core::CommandContext& ctx, const BitmapResource& r, core::Bytes data) {
-  const std::size_t plane = static_cast<std::size_t>(r.width) * r.height * r.depth / 8;
-  if (r.depth != 1) {
-    ctx.board.storeBitmapFile(r.slot, buildBitmapFile(data.first(plane), r.width, r.height, r.depth), 0);
-    return;
-  }
-  if (r.type == "ICN#") {
-    ctx.board.storeBitmapFile(r.slot, buildBitmapFile(data.first(plane), r.width, r.height, 1), 0);
-  }
-  ctx.board.storeBitmapFile(r.maskSlot,
-                            buildBitmapFile(data.subspan(plane, plane), r.width, r.height, 1), 0);
 }
 
 }  // namespace
 
-void readResourceFork(core::CommandContext& ctx, core::Bytes fork) {
-  if (fork.size() < 16) return;
+core::DecodedFamily decodeResourceFork(core::Bytes fork) {
+  core::DecodedFamily family;
+  if (fork.size() < 16) return family;
   const std::uint32_t dataStart = core::readBE32(fork.data());
   const std::uint32_t mapStart = core::readBE32(fork.data() + 4);
   const std::uint32_t mapLength = core::readBE32(fork.data() + 12);
-  if (mapStart >= fork.size()) return;
+  if (mapStart >= fork.size()) return family;
   // The map as far as it lies inside the fork.
   const core::Bytes map = fork.subspan(mapStart, std::min<std::size_t>(mapLength, fork.size() - mapStart));
-  if (map.size() < 30) return;
+  if (map.size() < 30) return family;
   // The type list is taken at map offset 28, whatever the offset field at 24 says.
   const int types = static_cast<std::int16_t>(core::readBE16(map.data() + 28)) + 1;
   for (int k = 0; k < types; ++k) {
     const std::size_t entry = 30 + 8 * static_cast<std::size_t>(k);
     if (!core::inRange(map.size(), entry, 8)) break;
-    const core::Bytes type = map.subspan(entry, 4);
-    const BitmapResource* bitmap = handled(type);
-    const bool icns = std::equal(type.begin(), type.end(), "icns");
-    if (!bitmap && !icns) continue;
+    const core::ElementType* type = iconResourceType(map.subspan(entry, 4));
+    if (!type) continue;
     const int count = static_cast<std::int16_t>(core::readBE16(map.data() + entry + 4)) + 1;
     const std::size_t list = 28 + std::size_t{core::readBE16(map.data() + entry + 6)};
     for (int j = 0; j < count; ++j) {
@@ -86,18 +55,20 @@ void readResourceFork(core::CommandContext& ctx, core::Bytes fork) {
       const std::uint32_t length = core::readBE32(fork.data() + block);
       if (!core::inRange(fork.size(), block + 4, length)) continue;  // runs past the fork
       const core::Bytes data = fork.subspan(block + 4, length);
-      if (icns) {
-        readIcnsElements(ctx, fork, block + 4, length);
+      if (type->role == core::ElementRole::Container) {
+        family.append(decodeIcns(data));
         continue;
       }
-      const std::size_t needed =
-          static_cast<std::size_t>(bitmap->width) * bitmap->height * bitmap->depth / 8 *
-          (bitmap->depth == 1 ? 2 : 1);
       // Shorter data are a compressed resource (or a damaged one): no picture to be had.
-      if (data.size() < needed) continue;
-      storeBitmapResource(ctx, *bitmap, data);
+      if (data.size() < type->dataBytes) continue;
+      decodeFamilyElement(family, *type, data);
     }
   }
+  return family;
+}
+
+void readResourceFork(core::CommandContext& ctx, core::Bytes fork) {
+  core::applyFamily(ctx, decodeResourceFork(fork));
 }
 
 core::ByteBuffer writeResourceFork(const std::vector<Resource>& resources) {

@@ -13,14 +13,17 @@
 
 #include "core/bytes.h"
 #include "core/command_context.h"
+#include "core/decoded_family.h"
 
 namespace vexilo::mac {
 
-// Reads the icon resources of the fork held by `fork` (its first byte is the fork's): every
-// ICN#, ics#, icm#, ich#, ics4/8, icm4/8, icl4/8, ich4/8, ict4/8 resource into its slot by the
-// depth rule (all of them, whatever their ids, in map order; each also onto the pasteboard), and
-// every icns resource as an icns family. Other types are skipped, as are resources whose data
-// are shorter than their type holds (compressed ones) or run past the fork. Nothing is reported.
+// The icon resources of the fork held by `fork` (its first byte is the fork's): every ICN#, ics#,
+// icm#, ich#, ics4/8, icm4/8, icl4/8, ich4/8, ict4/8 resource for the slots of its type (all of
+// them, whatever their ids, in map order), and every icns resource as an icns family. Other
+// types are skipped, as are resources whose data are shorter than their type holds (compressed
+// ones) or run past the fork. Its only messages are those of the icns resources (6406).
+core::DecodedFamily decodeResourceFork(core::Bytes fork);
+// The same put on the board.
 void readResourceFork(core::CommandContext& ctx, core::Bytes fork);
 
 struct Resource {

@@ -42,21 +42,30 @@ core::Outcome saveFamilyAsMacBinary(core::CommandContext& ctx, int title, bool w
   return core::writeOutput(ctx, *path, macBinaryFile(data, fork, now(ctx)));
 }
 
-// The picture the ICN# element is made of.
-std::optional<core::Bitmap> icnSource(core::CommandContext& ctx) {
+// The picture the ICN# element is made of, and whether it shows opaque as black.
+struct IcnSource {
+  core::Bitmap picture;
+  bool blackIsOpaque;
+};
+
+// im32 when it holds a picture; otherwise the mask of ic32, cut from its alpha only when ic32
+// was given a 32-bit picture: an 8-bit one widened to 32 bits by an earlier save or a copy has
+// an alpha channel that says nothing, and is keyed on white as before it was widened.
+std::optional<IcnSource> icnSource(core::CommandContext& ctx) {
   core::IconSet& board = ctx.board;
   const core::Slot& mask = board.slot(SlotId::im32);
-  if (mask.depth != 0 && mask.picture) return *mask.picture;
+  if (mask.depth != 0 && mask.picture) return IcnSource{*mask.picture, imageops::maskBlackIsOpaque(mask)};
   const core::Slot& colour = board.slot(SlotId::ic32);
   if (colour.depth == 0 || !colour.picture) {
     ctx.prompter.showInfo(core::loadLocalString(6100, ctx.langOffset));
     return std::nullopt;
   }
+  const bool fromAlpha = colour.depth == core::depthOrdinal(core::PixelFormat::Bits32);
   core::Bitmap copy = *colour.picture;
-  if (colour.depth == core::depthOrdinal(core::PixelFormat::Bits32)) copy.convertTo(core::PixelFormat::Bits32);
-  core::Bitmap derived = imageops::deriveMask(copy);
+  if (fromAlpha) copy.convertTo(core::PixelFormat::Bits32);
+  core::Bitmap derived = imageops::deriveMask(copy, fromAlpha);
   board.drawIntoSlot(SlotId::im32, derived);  // the mask shows; im32's depth stays
-  return derived;
+  return IcnSource{std::move(derived), true};
 }
 
 }  // namespace
@@ -84,9 +93,9 @@ std::optional<core::ByteBuffer> buildIcnElement(core::CommandContext& ctx) {
   if (!source) return std::nullopt;
   std::array<std::uint8_t, 128> bits{};
   bool any = false;
-  for (int y = 0; y < 32 && y < source->height(); ++y)
-    for (int x = 0; x < 32 && x < source->width(); ++x)
-      if (imageops::maskLevel(*source, x, y) != 0) {
+  for (int y = 0; y < 32 && y < source->picture.height(); ++y)
+    for (int x = 0; x < 32 && x < source->picture.width(); ++x)
+      if (imageops::maskLevel(source->picture, x, y, source->blackIsOpaque) != 0) {
         bits[static_cast<std::size_t>(y) * 4 + x / 8] |= static_cast<std::uint8_t>(0x80 >> (x % 8));
         any = true;
       }

@@ -4,76 +4,44 @@
 #include <array>
 #include <cstring>
 #include <functional>
-#include <utility>
 
 #include "core/bytes.h"
 #include "mac/envelopes.h"
 
 using namespace vexilo;
+using Head = std::array<std::uint8_t, 128>;
 
-namespace {
-
-// A header as the save commands write it: "Icon\r", ICNS/MACS, the two fork lengths.
-std::array<std::uint8_t, 128> macBinaryHeader(std::uint32_t data, std::uint32_t resource) {
-  std::array<std::uint8_t, 128> h{};
-  h[1] = 5;
-  std::memcpy(&h[2], "Icon\r", 5);
-  std::memcpy(&h[65], "ICNSMACS", 8);
-  h[73] = 0x40;
-  core::writeBE32(&h[83], data);
-  core::writeBE32(&h[87], resource);
-  return h;
-}
-
-}  // namespace
-
-TEST(Envelopes, MacBinaryHeaderConditions) {
-  auto h = macBinaryHeader(300, 1000);
-  EXPECT_TRUE(mac::isMacBinary(h, 1500));
-  EXPECT_TRUE(mac::isMacBinary(h, 1300)) << "the sum may equal the length (header not counted)";
-  EXPECT_FALSE(mac::isMacBinary(h, 1299));
-  EXPECT_TRUE(mac::isMacBinary(h, 0)) << "an unknown length is not compared";
-
-  // One broken condition at a time.
-  const std::pair<const char*, std::function<void(std::array<std::uint8_t, 128>&)>> broken[] = {
-      {"version byte", [](auto& v) { v[0] = 1; }},
-      {"empty name", [](auto& v) { v[1] = 0; }},
-      {"name too long", [](auto& v) { v[1] = 64; }},
-      {"zero inside the name", [](auto& v) { v[4] = 0; }},
-      {"no zero after the name", [](auto& v) { v[7] = 'x'; }},
-      {"byte 82", [](auto& v) { v[82] = 1; }},
+TEST(Envelopes, MacBinaryHeaderConditionsAndAppleMagic) {
+  Head h{};  // as the save commands write it: "Icon\r", ICNS/MACS, the two fork lengths
+  std::memcpy(&h[1], "\x05Icon\r", 6);
+  std::memcpy(&h[65], "ICNSMACS\x40", 9);
+  core::writeBE32(&h[83], 300);
+  core::writeBE32(&h[87], 1000);
+  const std::tuple<const char*, std::function<void(Head&)>, std::uint64_t, bool> cases[] = {
+      {"as written", [](Head&) {}, 1500, true},
+      {"the sum equals the length", [](Head&) {}, 1300, true},
+      {"the sum beyond the length", [](Head&) {}, 1299, false},
+      {"an unknown length", [](Head&) {}, 0, true},
+      {"version byte", [](Head& v) { v[0] = 1; }, 1500, false},
+      {"empty name", [](Head& v) { v[1] = 0; }, 1500, false},
+      {"name too long", [](Head& v) { v[1] = 64; }, 1500, false},
+      {"zero inside the name", [](Head& v) { v[4] = 0; }, 1500, false},
+      {"no zero after the name", [](Head& v) { v[7] = 'x'; }, 1500, false},
+      {"63 characters run into the type", [](Head& v) { v[1] = 63, std::memset(&v[2], 'n', 63); }, 1500, false},
+      {"byte 82", [](Head& v) { v[82] = 1; }, 1500, false},
+      {"type and creator partly zero", [](Head& v) { v[68] = 0; }, 1500, false},
+      {"type and creator all zero", [](Head& v) { std::memset(&v[65], 0, 8); }, 1500, true},
+      {"no fork at all", [](Head& v) { std::memset(&v[83], 0, 8); }, 1500, false},
+      {"a sum negative as a signed number", [](Head& v) { core::writeBE32(&v[83], 0x7FFFFFFF); }, 0xFFFFFFFFull, false},
   };
-  for (const auto& [what, breakIt] : broken) {
-    auto v = h;
-    breakIt(v);
-    EXPECT_FALSE(mac::isMacBinary(v, 1500)) << what;
+  for (const auto& [what, change, length, valid] : cases) {
+    Head v = h;
+    change(v);
+    EXPECT_EQ(mac::isMacBinary(v, length), valid) << what;
   }
-
-  // A 63-character name runs into the type, which must then be zero... and so all of it.
-  auto v = h;
-  v[1] = 63;
-  std::memset(&v[2], 'n', 63);
-  EXPECT_FALSE(mac::isMacBinary(v, 1500));
-
-  // Type and creator: all zero or all non-zero.
-  v = h;
-  std::memcpy(&v[65], "ICN\0MACS", 8);
-  EXPECT_FALSE(mac::isMacBinary(v, 1500));
-  std::memset(&v[65], 0, 8);
-  EXPECT_TRUE(mac::isMacBinary(v, 1500));
-
-  EXPECT_FALSE(mac::isMacBinary(macBinaryHeader(0, 0), 1500)) << "no fork at all";
-  EXPECT_FALSE(mac::isMacBinary(macBinaryHeader(0x7FFFFFFF, 0x10), 0xFFFFFFFFull))
-      << "a sum that is negative as a signed number";
-}
-
-TEST(Envelopes, AppleSingleAndDoubleMagic) {
-  std::array<std::uint8_t, 128> h{0x00, 0x05, 0x16, 0x00};
-  EXPECT_TRUE(mac::isAppleSingle(h));
-  EXPECT_FALSE(mac::isAppleDouble(h));
-  h[3] = 0x07;
-  EXPECT_TRUE(mac::isAppleDouble(h));
-  EXPECT_FALSE(mac::isAppleSingle(h));
-  const std::array<std::uint8_t, 128> littleEndian{0x00, 0x16, 0x05, 0x00};
-  EXPECT_FALSE(mac::isAppleSingle(littleEndian));
+  Head apple{0x00, 0x05, 0x16, 0x00};
+  EXPECT_TRUE(mac::isAppleSingle(apple) && !mac::isAppleDouble(apple));
+  apple[3] = 0x07;
+  EXPECT_TRUE(mac::isAppleDouble(apple) && !mac::isAppleSingle(apple));
+  EXPECT_FALSE(mac::isAppleSingle(Head{0x00, 0x16, 0x05, 0x00})) << "little-endian";
 }

@@ -1,5 +1,5 @@
-// icns files and element records built in memory, a test picture, the slots of an element
-// height, and the comparison of a picture with another decoder's RGBA.
+// icns files and element records built in memory, a test picture, and the comparison of a
+// picture with another decoder's RGBA.
 #pragma once
 
 #include <initializer_list>
@@ -10,6 +10,7 @@
 #include "core/bitmap.h"
 #include "core/bytes.h"
 #include "core/command_context.h"
+#include "core/decoded_family.h"
 #include "core/icon_set.h"
 #include "support/fake_prompter.h"
 #include "support/oracle.h"
@@ -21,12 +22,8 @@ struct Session {
   core::IconSet board;
   FakePrompter prompter;
   core::CommandContext ctx{board, prompter};
-
   int depth(core::SlotId id) const { return board.slot(id).depth; }
-  const core::Bitmap& picture(core::SlotId id) const {
-    static const core::Bitmap none;
-    return board.slot(id).picture ? *board.slot(id).picture : none;
-  }
+  const core::Bitmap& picture(core::SlotId id) const { return *board.slot(id).picture; }
 };
 
 inline void append(core::ByteBuffer& out, std::initializer_list<int> bytes) {
@@ -54,13 +51,12 @@ inline core::ByteBuffer icnsFile(std::initializer_list<core::ByteBuffer> records
   return out;
 }
 
-// A coded plane of n (3 or more) equal values: runs of 130 (FF v), then one run of the rest.
+// The coded channels of a 32-bit element of n (3 or more) pixels of one colour: each plane runs
+// of 130 (FF v), then one run of the rest.
 inline void appendFlatPlane(core::ByteBuffer& out, std::size_t n, int value) {
   for (; n > 130; n -= 130) append(out, {0xFF, value});
   append(out, {static_cast<int>(n) + 125, value});
 }
-
-// The coded channels of a 32-bit element of n pixels of one colour.
 inline core::ByteBuffer flatRle(std::size_t n, core::Bgra c) {
   core::ByteBuffer out;
   for (int v : {c.red, c.green, c.blue}) appendFlatPlane(out, n, v);
@@ -68,8 +64,8 @@ inline core::ByteBuffer flatRle(std::size_t n, core::Bgra c) {
 }
 
 // Flat rows, gradients and scattered values, so that the planes code into runs and literals;
-// alpha 255, or (x * 2 + y) % 256 when `ramp`.
-inline core::Bitmap pattern(int size, int seed, bool ramp = false) {
+// alpha (x * 2 + y) % 256.
+inline core::Bitmap pattern(int size, int seed) {
   core::Bitmap b(size, size, core::PixelFormat::Bits32);
   for (int y = 0; y < size; ++y)
     for (int x = 0; x < size; ++x) {
@@ -77,50 +73,35 @@ inline core::Bitmap pattern(int size, int seed, bool ramp = false) {
       if (y >= size / 4)
         c = {static_cast<std::uint8_t>((x * y + seed) % 3 == 0 ? 255 : x ^ y),
              static_cast<std::uint8_t>(y * 5 + x / 3), static_cast<std::uint8_t>(x * 7 + seed), 0};
-      c.alpha = static_cast<std::uint8_t>(ramp ? (x * 2 + y) % 256 : 255);
+      c.alpha = static_cast<std::uint8_t>((x * 2 + y) % 256);
       b.setPixel(x, y, c);
     }
   return b;
-}
-
-inline core::SlotId colourSlot(int height) {
-  using core::SlotId;
-  return height == 12 ? SlotId::ic12 : height == 16 ? SlotId::ic16 : height == 32 ? SlotId::ic32
-       : height == 48 ? SlotId::ic48 : SlotId::ic128;
-}
-inline core::SlotId maskSlot(int height) {
-  return static_cast<core::SlotId>(static_cast<int>(colourSlot(height)) + 1);
 }
 
 // The top-left of a picture against a decoded RGBA one: colour where their alpha is above 0,
 // alpha as well when asked.
 inline ::testing::AssertionResult sameRgba(const core::Bitmap& ours, const RgbaImage& theirs,
                                            bool compareAlpha = true) {
-  if (ours.width() < theirs.width || ours.height() < theirs.height)
-    return ::testing::AssertionFailure() << "ours is " << ours.width() << "x" << ours.height();
+  if (ours.width() < theirs.width || ours.height() < theirs.height) return ::testing::AssertionFailure() << "too small";
   for (int y = 0; y < theirs.height; ++y)
     for (int x = 0; x < theirs.width; ++x) {
       const core::Bgra p = ours.pixel(x, y);
       const std::uint8_t* q = theirs.at(x, y);
-      if ((compareAlpha && p.alpha != q[3]) ||
-          (q[3] > 0 && (p.red != q[0] || p.green != q[1] || p.blue != q[2])))
-        return ::testing::AssertionFailure()
-               << "(" << x << "," << y << "): ours " << int(p.red) << "," << int(p.green) << ","
-               << int(p.blue) << "," << int(p.alpha) << " theirs " << int(q[0]) << "," << int(q[1])
-               << "," << int(q[2]) << "," << int(q[3]);
+      if ((compareAlpha && p.alpha != q[3]) || (q[3] > 0 && (p.red != q[0] || p.green != q[1] || p.blue != q[2])))
+        return ::testing::AssertionFailure() << "differs at (" << x << "," << y << ")";
     }
   return ::testing::AssertionSuccess();
 }
 
-// A picture as RGBA, to be compared with sameRgba.
-inline RgbaImage toRgba(const core::Bitmap& b) {
-  RgbaImage out{b.width(), b.height(), {}};
-  for (int y = 0; y < b.height(); ++y)
-    for (int x = 0; x < b.width(); ++x) {
-      const core::Bgra c = b.pixel(x, y);
-      out.rgba.insert(out.rgba.end(), {c.red, c.green, c.blue, c.alpha});
-    }
-  return out;
+// Two decodings with the same pictures for the same slots, in the same order.
+inline ::testing::AssertionResult samePictures(const core::DecodedFamily& a, const core::DecodedFamily& b) {
+  if (a.pictures.size() != b.pictures.size())
+    return ::testing::AssertionFailure() << a.pictures.size() << " pictures, not " << b.pictures.size();
+  for (std::size_t i = 0; i < a.pictures.size(); ++i)
+    if (a.pictures[i].slot != b.pictures[i].slot || !(a.pictures[i].bitmap == b.pictures[i].bitmap))
+      return ::testing::AssertionFailure() << "picture " << i << " differs";
+  return ::testing::AssertionSuccess();
 }
 
 // Another decoder's alpha as a mask slot shows it: grey levels (white opaque) or, for a 1-bit

@@ -1,0 +1,345 @@
+// The Macintosh writers and the board edge of the readers: byte layouts worked out by hand, round
+// trips, independent decoders and splitters, and the save commands with their dialogs.
+#include <gtest/gtest.h>
+
+#include <cstring>
+
+#include "core/element_types.h"
+#include "core/string_table.h"
+#include "mac/envelopes.h"
+#include "mac/icns.h"
+#include "mac/icon_elements.h"
+#include "mac/resource_fork.h"
+#include "mac/save_commands.h"
+#include "support/icns_builder.h"
+#include "support/shared_data.h"
+#include "support/temp_dir.h"
+
+using namespace vexilo;
+using namespace vexilo::test;
+using core::Bgra;
+using core::Bitmap;
+using core::ByteBuffer;
+using core::PixelFormat;
+using core::SlotId;
+
+namespace {
+
+constexpr int kDepth8 = core::depthOrdinal(PixelFormat::Bits8);
+constexpr int kDepth32 = core::depthOrdinal(PixelFormat::Bits32);
+
+Bitmap solid(int w, int h, Bgra c) {
+  Bitmap b(w, h, PixelFormat::Bits32);
+  b.fill(c);
+  return b;
+}
+
+ByteBuffer alphaOf(const Bitmap& b) {
+  ByteBuffer out;
+  for (int y = 0; y < b.height(); ++y)
+    for (int x = 0; x < b.width(); ++x) out.push_back(b.pixel(x, y).alpha);
+  return out;
+}
+
+// 32-bit pictures at 16, 32, 48 and 128 with 8-bit masks at 16, 32 and 48 (128: its alpha), so
+// that every size reads back as pattern(size, size).
+void fillFamily(Session& s) {
+  for (int size : {16, 32, 48}) {
+    s.board.offerBitmap(*core::colourSlotOf(size, size), pattern(size, size));
+    core::applyFamily(s.ctx, mac::decodeRawElement(*core::maskTypeForPixels(std::size_t(size) * size),
+                                                   alphaOf(pattern(size, size))));
+  }
+  s.board.offerBitmap(SlotId::ic128, pattern(128, 128));
+}
+
+}  // namespace
+
+TEST(IcnsWrite, EmptyBoardAndLoneIc32AreLaidOutByteForByte) {
+  core::IconSet board;
+  EXPECT_EQ(mac::writeIcnsFamily(board), (ByteBuffer{'i', 'c', 'n', 's', 0, 0, 0, 8}));
+  // Pixel 0 differs in red and green: those planes code as a one-value literal (00 w), seven
+  // runs of 130 (FF v) and a run of 113 (EE v), 18 bytes; the flat blue plane as seven runs and
+  // a run of 114 (EF v), 16 bytes. 8 + (8 + 52) + (8 + 1024) = 1100 = 0x44C. Without a mask slot
+  // picture the mask is opaque. The 16x12 and black-and-white slots never go in.
+  Bitmap b = solid(32, 32, {30, 20, 10, 255});
+  b.setPixel(0, 0, {30, 21, 11, 255});
+  board.offerBitmap(SlotId::ic32, b);
+  board.offerBitmap(SlotId::ic12, solid(16, 12, {1, 2, 3, 255}));
+  board.offerBitmap(SlotId::icNB, solid(32, 32, core::kBlack));
+  ByteBuffer expected = {'i', 'c', 'n', 's', 0x00, 0x00, 0x04, 0x4C, 'i', 'l', '3', '2', 0, 0, 0, 60};
+  for (auto [w, v] : {std::pair{11, 10}, std::pair{21, 20}}) {
+    append(expected, {0x00, w});
+    for (int i = 0; i < 7; ++i) append(expected, {0xFF, v});
+    append(expected, {0xEE, v});
+  }
+  appendFlatPlane(expected, 1024, 30);
+  append(expected, {'l', '8', 'm', 'k', 0, 0, 4, 8});
+  expected.resize(expected.size() + 1024, 0xFF);
+  EXPECT_EQ(mac::writeIcnsFamily(board), expected);
+}
+
+TEST(IcnsWrite, T8mkComesFromTheAlphaOfIc128NotFromIm128) {
+  // Each flat plane of 16384 values is 126 runs of 130 and a run of 4 (81 v), 254 bytes:
+  // it32 = 8 + 4 zero bytes + 762 = 774, t8mk = 8 + 16384, file = 8 + 774 + 16392 = 17174.
+  Session s;
+  Bitmap b(128, 128, PixelFormat::Bits32);
+  for (int y = 0; y < 128; ++y)
+    for (int x = 0; x < 128; ++x) b.setPixel(x, y, {60, 50, 40, static_cast<std::uint8_t>(x + y)});
+  s.board.offerBitmap(SlotId::ic128, b);
+  core::applyFamily(s.ctx, mac::decodeRawElement(*core::findElementType("t8mk"), ByteBuffer(16384, 0x77)));
+  ByteBuffer expected = {'i', 'c', 'n', 's', 0, 0, 0x43, 0x16, 'i', 't', '3', '2', 0, 0, 3, 6, 0, 0, 0, 0};
+  expected = concat({expected, flatRle(16384, {60, 50, 40, 0}), {'t', '8', 'm', 'k', 0, 0, 0x40, 0x08}, alphaOf(b)});
+  EXPECT_EQ(mac::writeIcnsFamily(s.board), expected);
+}
+
+TEST(IcnsWrite, SlotIcnsOfIc12IsAnIs32OfTheWhole16x16Control) {
+  // The 16x12 picture fills the top 12 rows of the white 16x16 control: each plane is a run of
+  // 130 (FF v), one of 62 (BB v) and 64 white values (BD FF). No mask slot: opaque.
+  core::IconSet board;
+  board.offerBitmap(SlotId::ic12, solid(16, 12, {30, 20, 10, 255}));
+  ByteBuffer expected = {'i', 'c', 'n', 's', 0, 0, 0x01, 0x2A, 'i', 's', '3', '2', 0, 0, 0, 26};
+  for (int v : {10, 20, 30}) append(expected, {0xFF, v, 0xBB, v, 0xBD, 0xFF});
+  append(expected, {'s', '8', 'm', 'k', 0, 0, 1, 8});
+  expected.resize(expected.size() + 256, 0xFF);
+  EXPECT_EQ(mac::writeSlotIcns(board, SlotId::ic12), expected);
+  for (SlotId slot : {SlotId::PB16, SlotId::PB128, SlotId::ipal256}) EXPECT_FALSE(mac::writeSlotIcns(board, slot));
+}
+
+TEST(IcnsWrite, FamilyRoundTripsAndDecodesAlikeWithPillowAndIcns2png) {
+  Session s;
+  fillFamily(s);
+  const ByteBuffer file = mac::writeIcnsFamily(s.board);
+  Session back;
+  core::applyFamily(back.ctx, mac::decodeIcns(file));
+  EXPECT_TRUE(back.prompter.infos.empty());
+  for (int size : {16, 32, 48, 128}) {
+    const SlotId colour = *core::colourSlotOf(size, size), mask = *core::maskSlotOf(size, size);
+    ASSERT_EQ(back.depth(colour), kDepth32) << size;
+    ASSERT_EQ(back.depth(mask), kDepth8) << size;
+    EXPECT_EQ(back.picture(colour), pattern(size, size)) << size;
+    EXPECT_EQ(alphaOf(back.picture(colour)), alphaOf(pattern(size, size)));
+  }
+  EXPECT_EQ(mac::writeIcnsFamily(back.board), file) << "written again, the board gives the same file";
+
+  VEXILO_REQUIRE_PILLOW();
+  VEXILO_REQUIRE_ICNS2PNG();
+  TempDir dir;
+  writeFile(dir / "family.icns", file);
+  EXPECT_EQ(pillowIcnsSizes(dir / "family.icns"), (std::vector<int>{16, 32, 48, 128}));
+  const auto libicns = decodeIcnsWithIcns2png(dir / "family.icns");
+  for (int size : {16, 32, 48, 128}) {
+    const auto pillow = decodeIcnsWithPillow(dir / "family.icns", size);
+    ASSERT_TRUE(pillow) << size;
+    EXPECT_TRUE(sameRgba(pattern(size, size), *pillow)) << "Pillow at " << size;
+    const std::string key = std::to_string(size) + "x" + std::to_string(size) + "x32";
+    ASSERT_TRUE(libicns.count(key)) << key;
+    EXPECT_TRUE(sameRgba(pattern(size, size), libicns.at(key))) << "icns2png " << key;
+  }
+}
+
+TEST(ElementEncode, WhiteEmptySlotsOneBitMasksAndNearestColours) {
+  core::IconSet board;
+  ByteBuffer out;
+  mac::writeElement32(board, out, SlotId::ic16, 16, std::nullopt);
+  const ByteBuffer white{0xFF, 0xFF, 0xFB, 0xFF};  // 130 + 126 times 255
+  EXPECT_EQ(out, concat({record("is32", concat({white, white, white})), record("s8mk", ByteBuffer(256, 0xFF))}));
+  EXPECT_EQ(board.slot(SlotId::ic16).depth, 0) << "the white picture is kept, the slot empty";
+  out.clear();
+
+  // A raw pair's mask (1 = opaque, shown black) gives opaque as 255, also once an earlier save
+  // has widened it to 32 bits.
+  Session s;
+  ByteBuffer pair(256, 0), expected(1024, 0);
+  pair[128] = 0xF0, pair[255] = 0x01;
+  std::fill(expected.begin(), expected.begin() + 4, 255);
+  expected[1023] = 255;
+  core::applyFamily(s.ctx, mac::decodeRawElement(*core::findElementType("ICN#"), pair));
+  for (int pass = 0; pass < 2; ++pass) {
+    ByteBuffer plane;
+    mac::encodeElement32(s.board, SlotId::ic32, SlotId::im32, 32, plane);
+    EXPECT_EQ(plane, expected) << "pass " << pass;
+  }
+
+  Bitmap pic = solid(32, 32, {0, 0, 240, 255});  // EE0000: 215
+  pic.setPixel(0, 0, {0, 0, 0, 0});               // black: 255
+  pic.setPixel(31, 31, {50, 100, 200, 255});      // CC6633: 58
+  board.offerBitmap(SlotId::ic32, pic);
+  mac::writeElement8(board, out, SlotId::ic32, 32);
+  ByteBuffer indices(1024, 215);
+  indices[0] = 255, indices[1023] = 58;
+  EXPECT_EQ(out, record("icl8", indices));
+}
+
+TEST(ResourceForkWrite, OneResourceLayoutByteForByte) {
+  ByteBuffer icns(10000);
+  for (std::size_t i = 0; i < icns.size(); ++i) icns[i] = static_cast<std::uint8_t>(i * 7 + 3);
+  const ByteBuffer fork = mac::writeResourceFork({{{'i', 'c', 'n', 's'}, icns}});
+  const ByteBuffer header = {0, 0, 1, 0, 0, 0, 0x28, 0x14, 0, 0, 0x27, 0x14, 0, 0, 0, 0x32};
+  ByteBuffer expected = concat({header, ByteBuffer(240, 0), {0, 0, 0x27, 0x10}, icns, header, ByteBuffer(8, 0)});
+  append(expected, {0x00, 0x1C, 0x00, 0x32, 0x00, 0x00, 'i', 'c', 'n', 's', 0x00, 0x00, 0x00, 0x0A, 0xBF, 0xB9,
+                    0xFF, 0xFF, 0, 0, 0, 0, 0, 0, 0, 0});
+  EXPECT_EQ(fork, expected);
+}
+
+TEST(MacBinaryWrite, HeaderAndPaddedForksByteForByte) {
+  const ByteBuffer out = mac::macBinaryFile(ByteBuffer(130, 1), ByteBuffer(5, 2), 0x01020304);
+  ByteBuffer expected(128, 0);
+  std::memcpy(&expected[1], "\x05Icon\r", 6);
+  std::memcpy(&expected[65], "ICNSMACS\x40", 9);
+  expected[86] = 130;
+  expected[90] = 5;
+  for (std::size_t at : {91, 95}) std::memcpy(&expected[at], "\x01\x02\x03\x04", 4);
+  expected = concat({expected, ByteBuffer(130, 1), ByteBuffer(126, 0), ByteBuffer(5, 2), ByteBuffer(123, 0)});
+  EXPECT_EQ(out, expected);
+  EXPECT_TRUE(mac::isMacBinary(std::span<const std::uint8_t, 128>(out.data(), 128), out.size()));
+}
+
+ByteBuffer undated(ByteBuffer file) {
+  std::fill(file.begin() + 91, file.begin() + 99, 0);
+  return file;
+}
+
+TEST(MacSave, ResourceOnlyBothForksAndOneSlotAsResource) {
+  TempDir dir;
+  Session s;
+  s.board.offerBitmap(SlotId::ic48, solid(48, 48, {1, 2, 3, 255}));
+  const ByteBuffer icns = mac::writeIcnsFamily(s.board);
+  const ByteBuffer fork = mac::writeResourceFork({{{'i', 'c', 'n', 's'}, icns}});
+  s.prompter.paths = {(dir / "r.bin").string(), (dir / "b.bin").string(), (dir / "a").string()};
+  EXPECT_EQ(mac::saveResourceFork(s.ctx), core::Outcome::Written);
+  EXPECT_EQ(mac::saveBothForks(s.ctx), core::Outcome::Written);
+  EXPECT_EQ(s.prompter.saveDialogs.at(0).initialName, "*.bin");
+  const ByteBuffer r = readFile(dir / "r.bin");
+  EXPECT_EQ(core::readBE32(&r[91]), core::readBE32(&r[95])) << "creation and modification dates";
+  EXPECT_EQ(undated(r), mac::macBinaryFile({}, fork, 0));
+  EXPECT_EQ(undated(readFile(dir / "b.bin")), mac::macBinaryFile(icns, fork, 0));
+  EXPECT_TRUE(samePictures(mac::decodeMacBinary(r, "r.bin"), mac::decodeIcns(icns)));
+  s.board.select(SlotId::ic48);  // one image as an icns resource: ".bin" always appended
+  EXPECT_EQ(mac::saveSlotAsResource(s.ctx), core::Outcome::Written);
+  const ByteBuffer one = *mac::writeSlotIcns(s.board, SlotId::ic48);
+  EXPECT_EQ(undated(readFile(dir / "a.bin")), mac::macBinaryFile({}, mac::writeResourceFork({{{'i', 'c', 'n', 's'}, one}}), 0));
+  s.board.select(SlotId::PB32);  // no icon size: refused before any dialog
+  EXPECT_EQ(mac::saveSlotAsResource(s.ctx), core::Outcome::Refused);
+  EXPECT_EQ(s.prompter.saveDialogs.size(), 3u);
+}
+
+TEST(MacSave, CustomIconLayoutAndItsMaskByRecordedDepth) {
+  TempDir dir;
+  Session s;  // ic32: white with a red line in row 10, pixels 4 to 19, as an 8-bit picture
+  Bitmap picture = solid(32, 32, core::kWhite);
+  for (int x = 4; x < 20; ++x) picture.setPixel(x, 10, {0, 0, 255, 255});
+  picture.convertTo(PixelFormat::Bits8);
+  s.board.offerBitmap(SlotId::ic32, picture);
+  s.board.offerBitmap(SlotId::ic48, solid(48, 48, {1, 2, 3, 255}));
+  ByteBuffer bits(128, 0);  // the line keyed on white, the image and its mask the same bitmap
+  bits[40] = 0x0F, bits[41] = 0xFF, bits[42] = 0xF0;
+  const ByteBuffer icnElement = concat({{'I', 'C', 'N', '#', 0, 0, 1, 8}, bits, bits});
+  ByteBuffer icl8;
+  mac::writeElement8(s.board, icl8, SlotId::ic32, 32);
+  s.prompter.paths = {(dir / "Icon.bin").string(), (dir / "none.bin").string()};
+  EXPECT_EQ(mac::saveCustomIcon(s.ctx), core::Outcome::Written);
+  EXPECT_EQ(s.depth(SlotId::im32), 0) << "the keyed mask shows in im32 without a depth";
+  EXPECT_EQ(s.picture(SlotId::im32).pixel(4, 10), core::kBlack);
+  ByteBuffer icns = concat({{'i', 'c', 'n', 's', 0, 0, 0, 0}, icnElement, icl8});
+  mac::writeElement32(s.board, icns, SlotId::ic32, 32, SlotId::im32);
+  mac::writeElement32(s.board, icns, SlotId::ic48, 48, SlotId::im48);
+  core::writeBE32(&icns[4], static_cast<std::uint32_t>(icns.size()));
+  const ByteBuffer fork = mac::writeResourceFork({{{'i', 'c', 'l', '8'}, ByteBuffer(icl8.begin() + 8, icl8.end())},
+                                                  {{'I', 'C', 'N', '#'}, concat({bits, bits})},
+                                                  {{'i', 'c', 'n', 's'}, icns}});
+  EXPECT_EQ(undated(readFile(dir / "Icon.bin")), mac::macBinaryFile(icns, fork, 0));
+
+  // Widened to 32 bits by that save, ic32 (recorded 8-bit) is still keyed on white; a 1-bit
+  // im32 widened the same way still gives black as opaque.
+  s.board.wipeSlot(SlotId::im32);
+  EXPECT_EQ(mac::buildIcnElement(s.ctx), icnElement);
+  ByteBuffer pair(256, 0);
+  pair[128 + 5] = 0x3C;
+  core::applyFamily(s.ctx, mac::decodeRawElement(*core::findElementType("ICN#"), pair));
+  const auto fromPair = mac::buildIcnElement(s.ctx);
+  mac::writeIcnsFamily(s.board);
+  ASSERT_EQ(s.picture(SlotId::im32).format(), PixelFormat::Bits32);
+  EXPECT_EQ(mac::buildIcnElement(s.ctx), fromPair);
+  EXPECT_EQ((*fromPair)[8 + 5], 0x3C);
+  EXPECT_EQ((*fromPair)[8 + 6], 0x00);
+
+  Session white;  // an all-white ic32 sets every bit
+  white.board.offerBitmap(SlotId::ic32, Bitmap(32, 32, PixelFormat::Bits8));
+  EXPECT_EQ(mac::buildIcnElement(white.ctx), concat({{'I', 'C', 'N', '#', 0, 0, 1, 8}, ByteBuffer(256, 0xFF)}));
+  Session empty;  // no 32x32 picture at all: message 6100, no file
+  empty.prompter.paths.push_back((dir / "none.bin").string());
+  EXPECT_EQ(mac::saveCustomIcon(empty.ctx), core::Outcome::Refused);
+  EXPECT_EQ(empty.prompter.infos, (std::vector<std::string>{std::string(core::lookupString(6100))}));
+  EXPECT_FALSE(std::filesystem::exists(dir / "none.bin"));
+
+  if (runCommand("command -v macsave >/dev/null") != 0) {
+    if (inCi()) FAIL() << "macsave (macutils) is missing";
+    GTEST_SKIP() << "macsave (macutils) is missing";
+  }
+  ASSERT_EQ(runCommand("cd " + shellQuote(dir.path().string()) + " && macsave -3 < Icon.bin 2>/dev/null"), 0);
+  for (const auto& entry : std::filesystem::directory_iterator(dir.path())) {
+    const std::string ext = entry.path().extension().string();
+    if (ext == ".data" || ext == ".rsrc") {
+      EXPECT_EQ(readFile(entry.path()), ext == ".data" ? icns : fork);
+    }
+  }
+}
+
+TEST(ReaderBoardEdge, DepthRulePasteboardAndMessages) {
+  Session s;  // icl4 then icl8: the deeper wins; ICN# fills the black-and-white pair
+  mac::readResourceFork(s.ctx, mac::writeResourceFork({{{'i', 'c', 'l', '4'}, ByteBuffer(512, 0x11)},
+                                                       {{'i', 'c', 'l', '8'}, ByteBuffer(1024, 0x23)},
+                                                       {{'i', 'c', 'l', '4'}, ByteBuffer(512, 0x22)},
+                                                       {{'I', 'C', 'N', '#'}, ByteBuffer(256, 0xFF)}}));
+  EXPECT_EQ(s.depth(SlotId::ic32), kDepth8);
+  EXPECT_EQ(s.picture(SlotId::ic32).index(0, 0), 0x23);
+  EXPECT_EQ(s.depth(SlotId::icNB), 1);
+  EXPECT_EQ(s.depth(SlotId::imNB), 1);
+  EXPECT_EQ(s.board.cursor(SlotId::PB32).count, 5) << "every picture reaches the pasteboard";
+
+  const ByteBuffer family = icnsFile({record("is32", flatRle(256, {1, 2, 3, 255}))});
+  mac::readIcnsElements(s.ctx, concat({ByteBuffer(8, 0xEE), family}), 8, std::size_t(-1));
+  EXPECT_EQ(s.depth(SlotId::ic16), kDepth32) << "a range clamped to the file";
+
+  TempDir dir;  // messages: unknown elements in French; files that cannot be opened
+  writeFile(dir / "x.icns", icnsFile({record("ICON", ByteBuffer(128))}));
+  writeFile(dir / "x.bin", ByteBuffer(200, 0));
+  Session m;
+  m.ctx.langOffset = core::kFrench;
+  mac::readIcnsFile(m.ctx, dir / "x.icns");
+  m.ctx.langOffset = 0;
+  mac::readIcnsFile(m.ctx, dir / "missing.icns");
+  mac::readElementFile(m.ctx, dir.path(), *core::findElementType("icl8"));
+  mac::readMaskFile(m.ctx, dir / "missing.s8mk", 16, 16);
+  mac::readMacBinary(m.ctx, dir / "x.bin");
+  mac::readAppleDouble(m.ctx, dir / "x.bin");
+  mac::readAppleSingle(m.ctx, dir / "missing.as");  // gone since it was recognised: nothing to say
+  const std::string noFile = core::loadLocalString(1041, 0);
+  EXPECT_EQ(m.prompter.infos, (std::vector<std::string>{
+      "Ressource ICON inconnue.", core::formatMessage(noFile, (dir / "missing.icns").string()),
+      core::formatMessage(noFile, dir.path().string()), core::formatMessage(noFile, (dir / "missing.s8mk").string()),
+      core::formatMessage(core::loadLocalString(6410, 0), (dir / "x.bin").string())}));
+  for (SlotId id : core::kBoardSlots) EXPECT_FALSE(m.board.slot(id).filled());
+}
+
+TEST(IcnsClick, WritesTheSelectedSlotAfterTheSaveDialogAndItsQuestion) {
+  TempDir dir;
+  const auto path = (dir / "out.icns").string();
+  writeFile(path, ByteBuffer{'o', 'l', 'd'});
+  Session s;
+  core::applyFamily(s.ctx, mac::decodeRawElement(*core::findElementType("icl8"), ByteBuffer(1024, 5)));
+  s.board.select(SlotId::ic32);
+  EXPECT_EQ(mac::icnsClick(s.ctx), core::Outcome::Cancelled);
+  EXPECT_EQ(s.prompter.saveDialogs.at(0).filter, "icns Files [*.icns]|*.icns|All Files [*.*]|*.*");
+  EXPECT_EQ(s.picture(SlotId::ic32).format(), PixelFormat::Bits8) << "not converted for nothing";
+  s.prompter.paths = {path, path};
+  s.prompter.answers = {false, true};
+  EXPECT_EQ(mac::icnsClick(s.ctx), core::Outcome::Cancelled);
+  EXPECT_EQ(readFile(path), (ByteBuffer{'o', 'l', 'd'}));
+  EXPECT_EQ(mac::icnsClick(s.ctx), core::Outcome::Written);
+  EXPECT_EQ(readFile(path), mac::writeSlotIcns(s.board, SlotId::ic32));
+  s.board.select(SlotId::PB128);  // refused without a word or a dialog
+  EXPECT_EQ(mac::icnsClick(s.ctx), core::Outcome::Refused);
+  EXPECT_EQ(s.prompter.saveDialogs.size(), 3u);
+  EXPECT_TRUE(s.prompter.infos.empty());
+}
