@@ -75,16 +75,14 @@ TEST_F(HelpTest, HelpItemsOpenTheHelpFileAndSupportPageOfTheLanguage) {
 }
 
 TEST_F(HelpTest, AboutBoxInBothLanguages) {
-  struct Expect { int lang; const char* caption; const char* send; int helpContext; };
-  for (const Expect& e : {Expect{0, "About Vexilo", "Send E-mail", 1006},
-                          Expect{core::kFrench, "À propos de Vexilo", "Envoyer email", 11006}}) {
+  struct Expect { int lang; const char* caption; int helpContext; };
+  for (const Expect& e : {Expect{0, "About Vexilo", 1006}, Expect{core::kFrench, "À propos de Vexilo", 11006}}) {
     help.calls.clear();
     urls.clear();
     ui::AboutBox box(e.lang, "/opt/vexilo/vexilo.CHM", help, opener, window.get());
     EXPECT_EQ(box.windowTitle(), QString::fromUtf8(e.caption));
     EXPECT_EQ(box.findChild<QLabel*>("ctl111")->text().toStdString(),
               core::loadLocalString(1056, e.lang));
-    EXPECT_EQ(button(box, "ctl113").text(), QString::fromUtf8(e.send));
     for (const char* name : {"ctl141", "ctl113", "ctl114"}) button(box, name).click();
     ASSERT_EQ(help.calls.size(), 1u);
     EXPECT_EQ(help.calls[0].path, "/opt/vexilo/vexilo.CHM");

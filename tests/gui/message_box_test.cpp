@@ -88,7 +88,7 @@ TEST(MessageBox, QuestionIsYesOnlyThroughYesAndInformationClosesEveryWayInEither
   }
 }
 
-TEST(MessageBox, HelpShowsTheBoxsContextAndKeepsItOpen) {
+TEST(MessageBox, HelpShowsTheContextOfTheBoxAndKeepsItOpen) {
   Fixture f;
   const auto helpThen = [&f](const char* button) {
     return [&f, button](QWidget& box) {
