@@ -598,7 +598,9 @@ void MainWindow::preparePopup(SlotId id) {
   applyStates(core::popupStates(menuInput(), id));
 }
 
-void MainWindow::onSaveImageMenu() { applyStates(core::saveImageMenuStates(menuInput(), popupSlot_)); }
+void MainWindow::onSaveImageMenu() {
+  applyStates(core::saveImageMenuStates(menuInput(), popupSlot_));
+}
 
 void MainWindow::onColourDepthMenu() {
   auto it = commands_.find(QStringLiteral("Prof"));

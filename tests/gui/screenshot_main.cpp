@@ -20,8 +20,6 @@ int main(int argc, char** argv) {
     return 2;
   }
   vexilo::ui::initResources();
-  QApplication::setApplicationName("Vexilo");
-  QApplication::setOrganizationName("Korvane");
   vexilo::ui::QSettingsStore settings;
   vexilo::ui::DesktopHelp help;
   vexilo::ui::MainWindow window(settings, help, {0x09, 0x09});
@@ -30,7 +28,8 @@ int main(int argc, char** argv) {
   window.openIconFile(argv[2]);
   // The board, the 32*32 pasteboard (the family's largest set of pictures), the palettes.
   window.pagePasteboard()->setCurrentIndex(1);
-  for (const auto& [tab, name] : {std::pair{0, "board.png"}, {1, "pasteboard.png"}, {2, "palettes.png"}}) {
+  for (const auto& [tab, name] :
+       {std::pair{0, "board.png"}, {1, "pasteboard.png"}, {2, "palettes.png"}}) {
     window.pageMain()->setCurrentIndex(tab);
     QTest::qWait(200);  // let every pending paint land
     const std::filesystem::path file = std::filesystem::path(argv[1]) / name;
