@@ -6,6 +6,7 @@
 #include <fstream>
 
 #include "core/element_types.h"
+#include "core/file_io.h"
 #include "core/string_table.h"
 #include "mac/envelopes.h"
 #include "mac/icns.h"
@@ -33,20 +34,6 @@ const core::ElementType* rawElementOfKind(int kind) {
   return nullptr;
 }
 
-bool readRawElement(core::CommandContext& ctx, int kind, const std::filesystem::path& path) {
-  const core::ElementType* type = rawElementOfKind(kind);
-  if (!type) return false;
-  switch (type->role) {
-    case core::ElementRole::Pair: mac::readPairFile(ctx, path, type->width, type->height); break;
-    case core::ElementRole::Colour:
-      mac::readPlaneFile(ctx, path, type->width, type->height, type->bits);
-      break;
-    case core::ElementRole::Mask: mac::readMaskFile(ctx, path, type->width, type->height); break;
-    case core::ElementRole::Container: return false;
-  }
-  return true;
-}
-
 }  // namespace
 
 int extensionKind(std::string_view path) {
@@ -68,6 +55,17 @@ int extensionKind(std::string_view path) {
   return kUnknown;
 }
 
+int sniffKind(core::Bytes head, std::uint64_t length) {
+  std::array<std::uint8_t, 128> start{};
+  std::copy_n(head.begin(), std::min(head.size(), start.size()), start.begin());
+  if (std::equal(start.begin(), start.begin() + 4, "icns")) return kIcns;
+  if (mac::isAppleSingle(start)) return kAppleSingle;
+  if (mac::isAppleDouble(start)) return kAppleDouble;
+  if (mac::isMacBinary(start, length)) return kMacBinary;
+  if (start[0] == 'M' && start[1] == 'Z') return kExecutable;
+  return kUnknown;
+}
+
 int sniffFileKind(const std::filesystem::path& path) {
   std::ifstream in(path, std::ios::binary);
   if (!in) return kUnknown;
@@ -77,31 +75,42 @@ int sniffFileKind(const std::filesystem::path& path) {
   std::array<std::uint8_t, 128> head{};
   in.read(reinterpret_cast<char*>(head.data()), static_cast<std::streamsize>(head.size()));
   if (length < 0) return kUnknown;
-  if (head[0] == 'i' && head[1] == 'c' && head[2] == 'n' && head[3] == 's') return kIcns;
-  if (mac::isAppleSingle(head)) return kAppleSingle;
-  if (mac::isAppleDouble(head)) return kAppleDouble;
-  if (mac::isMacBinary(head, static_cast<std::uint64_t>(length))) return kMacBinary;
-  if (head[0] == 'M' && head[1] == 'Z') return kExecutable;
-  return kUnknown;
+  return sniffKind(head, static_cast<std::uint64_t>(length));
+}
+
+core::DecodedFamily decodeIconFile(core::Bytes bytes, std::string_view path) {
+  int kind = sniffKind(bytes, bytes.size());
+  if (kind == kUnknown) kind = extensionKind(path);
+  switch (kind) {
+    case kIcns: return mac::decodeIcns(bytes);
+    case kMacBinary: return mac::decodeMacBinary(bytes, path);
+    case kAppleSingle:
+    case kAppleDouble: return mac::decodeAppleEntries(bytes, path);
+    case kIco: return win::decodeIco(bytes);
+    case kBmp: return win::decodeBmpImport(bytes, path);
+    case kJpeg: return win::decodeJpegImport(bytes, path);
+    case kExecutable: return win::decodeExe(bytes, path);
+    default: break;
+  }
+  if (const core::ElementType* type = rawElementOfKind(kind)) return mac::decodeRawElement(*type, bytes);
+  core::DecodedFamily family;
+  family.say(6422, std::string(path));
+  return family;
 }
 
 void openIconFile(core::CommandContext& ctx, const std::string& path) {
-  int kind = sniffFileKind(path);
-  if (kind == kUnknown) kind = extensionKind(path);
-  switch (kind) {
-    case kIcns: mac::readIcnsFile(ctx, path); break;
-    case kMacBinary: mac::readMacBinary(ctx, path); break;
-    case kAppleSingle: mac::readAppleSingle(ctx, path); break;
-    case kAppleDouble: mac::readAppleDouble(ctx, path); break;
-    case kUnknown:
+  const auto bytes = core::readFileBytes(path);
+  if (!bytes) {
+    // Nothing to look at: the extension names the reader that would have read the file, and so
+    // the message. Only icons and Macintosh files say that they could not be opened.
+    const int kind = extensionKind(path);
+    if (kind == kUnknown || kind == kBmp || kind == kJpeg)
       ctx.prompter.showInfo(core::formatMessage(core::loadLocalString(6422, ctx.langOffset), path));
-      break;
-    case kIco: win::readIcoFile(ctx, path); break;
-    case kBmp: win::readBmpFile(ctx, path); break;
-    case kJpeg: win::readJpegFile(ctx, path); break;
-    case kExecutable: win::readExeResources(ctx, path); break;
-    default: readRawElement(ctx, kind, path); break;
+    else
+      core::showFileError(ctx.prompter, ctx.langOffset, path);
+    return;
   }
+  core::applyFamily(ctx, decodeIconFile(*bytes, path));
 }
 
 std::optional<std::string> askFileToImport(core::CommandContext& ctx) {

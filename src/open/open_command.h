@@ -9,6 +9,7 @@
 #include <string_view>
 
 #include "core/command_context.h"
+#include "core/decoded_family.h"
 
 namespace vexilo::open {
 
@@ -31,12 +32,18 @@ enum Kind : int {
 // after the dot is no extension of the table.
 int extensionKind(std::string_view path);
 
-// The kind of the file by its first 128 bytes (and its length), or kUnknown, also when it
-// cannot be opened.
+// The kind of a file by its first bytes (at most 128 are looked at) and its length, or
+// kUnknown; sniffFileKind reads them from the file (kUnknown when it cannot be opened).
+int sniffKind(core::Bytes head, std::uint64_t length);
 int sniffFileKind(const std::filesystem::path& path);
 
-// Reads the file onto the board with the reader of its kind; message 6422 for a file of no
-// known kind. Readers report their own problems.
+// What the file's bytes hold, read by the reader of its kind: the content's kind, else the
+// extension's; message 6422 naming `path` for a file of no known kind.
+core::DecodedFamily decodeIconFile(core::Bytes bytes, std::string_view path);
+
+// Reads the file and puts what it holds on the board. A file that cannot be read gives the
+// message of the reader its extension names: 6422 for bitmaps, JPEG and unknown kinds, 1041
+// for the others.
 void openIconFile(core::CommandContext& ctx, const std::string& path);
 
 // The open dialog in the last folder used; the chosen path (stored as the last folder), or
