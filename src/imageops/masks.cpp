@@ -78,13 +78,10 @@ void makeMask(core::IconSet& board, SlotId colour, SlotId mask) {
 }
 
 std::optional<std::pair<SlotId, SlotId>> maskPair(SlotId image) {
-  switch (image) {
-    case SlotId::ic12: case SlotId::im12: return std::pair{SlotId::ic12, SlotId::im12};
-    case SlotId::ic16: case SlotId::im16: return std::pair{SlotId::ic16, SlotId::im16};
-    case SlotId::ic32: case SlotId::im32: return std::pair{SlotId::ic32, SlotId::im32};
-    case SlotId::ic48: case SlotId::im48: return std::pair{SlotId::ic48, SlotId::im48};
-    default: return std::nullopt;
-  }
+  const core::SlotInfo& info = core::slotInfo(image);
+  if (!info.makesMask) return std::nullopt;
+  if (info.kind == core::SlotKind::Colour) return std::pair{image, info.partner};
+  return std::pair{info.partner, image};
 }
 
 void createMask(core::IconSet& board, SlotId image) {
@@ -92,8 +89,8 @@ void createMask(core::IconSet& board, SlotId image) {
 }
 
 void createAllMasks(core::IconSet& board) {
-  for (SlotId colour : {SlotId::ic12, SlotId::ic16, SlotId::ic32, SlotId::ic48})
-    createMask(board, colour);
+  for (const core::SlotInfo& info : core::slotTable())
+    if (info.makesMask && info.kind == core::SlotKind::Colour) createMask(board, info.id);
 }
 
 }  // namespace vexilo::imageops
