@@ -32,6 +32,16 @@ constexpr std::uint32_t kHighBit = 0x80000000u;
 constexpr std::size_t kMaxEntries = std::size_t{1} << 16;
 constexpr std::size_t kMaxResources = std::size_t{1} << 14;
 constexpr std::size_t kMaxResourceBytes = core::kMaxInputFileBytes;
+// The pictures of a module are all held until they reach the board, and a few bytes of
+// run-length coded bitmap can stand for 64 MiB of pixels: past this much, the rest is left out.
+constexpr std::size_t kMaxDecodedBytes = std::size_t{1} << 30;
+
+std::size_t pixelBytes(const core::DecodedFamily& family, std::size_t from) {
+  std::size_t total = 0;
+  for (std::size_t i = from; i < family.pictures.size(); ++i)
+    total += family.pictures[i].bitmap.stride() * static_cast<std::size_t>(family.pictures[i].bitmap.height());
+  return total;
+}
 
 struct Section {
   std::uint32_t address;  // relative virtual address
@@ -283,10 +293,11 @@ core::ByteBuffer bitmapFileFromResource(core::Bytes resource) {
 
 core::DecodedFamily decodeExe(core::Bytes file, std::string_view /*path*/) {
   core::DecodedFamily family;
-  std::size_t handedOn = 0;
+  std::size_t handedOn = 0, decoded = 0;
   for (const PeResource& r : readPeResources(file)) {
     handedOn += r.data.size();
-    if (handedOn > kMaxResourceBytes) break;
+    if (handedOn > kMaxResourceBytes || decoded > kMaxDecodedBytes) break;
+    const std::size_t before = family.pictures.size();
     if (r.type == kResourceIcon) {
       const core::ByteBuffer ico = iconFileFromResource(r.data);
       if (!ico.empty()) family.append(decodeIco(ico));
@@ -296,6 +307,7 @@ core::DecodedFamily decodeExe(core::Bytes file, std::string_view /*path*/) {
       if (auto picture = core::decodeBmp(bmp))
         family.pictures.push_back(importedPicture(std::move(*picture)));
     }
+    decoded += pixelBytes(family, before);
   }
   return family;
 }
