@@ -76,12 +76,13 @@ class WindowTest : public ::testing::Test {
     choose(w, "F1", "O");
     EXPECT_EQ(w.statusPanel()->text().toStdString(), path.string());
   }
-  void expectShown(const core::ItemStates& states) {
+  // The menu opened (none: the states already applied), then its items' states as expected.
+  void expectShown(const char* menu, const core::ItemStates& states) {
+    if (menu) emit window->action(menu)->menu()->aboutToShow();
     for (const auto& [item, enabled] : states)
       EXPECT_EQ(window->action(QString::fromLatin1(item.data(), qsizetype(item.size())))->isEnabled(),
                 enabled) << item;
   }
-  void menu(const char* name) { emit window->action(name)->menu()->aboutToShow(); }
 
   test::MemorySettingsStore store;
   test::RecordingHelp help;
@@ -179,25 +180,23 @@ TEST_F(WindowTest, ImportEditSaveEverywhereAndReopen) {
 TEST_F(WindowTest, MenusShowTheRulesForWhatTheWindowShows) {
   window->board().offerBitmap(SlotId::ic32, test::pattern(32, 32));  // PB32 too
   window->board().offerBitmap(SlotId::ic48, test::pattern(48, 48, PixelFormat::Bits4));
-  struct Case { int tab, pasteboard; bool clipboard; };  // each case changes the tab
-  for (const auto& [tab, pasteboard, clipboard] : {Case{1, 1, true}, {0, 1, true}, {2, 0, true}, {0, 0, false}}) {
+  QGuiApplication::clipboard()->setImage(QImage(4, 4, QImage::Format_RGB32));
+  // Each case changes the tab; the last one with the clipboard emptied.
+  for (const auto& [tab, pasteboard] : {std::pair{1, 1}, {0, 1}, {2, 0}, {0, 0}}) {
     SCOPED_TRACE(testing::Message() << "tab " << tab << ", pasteboard " << pasteboard);
-    if (clipboard) QGuiApplication::clipboard()->setImage(QImage(4, 4, QImage::Format_RGB32));
-    else QGuiApplication::clipboard()->clear();
+    const bool clipboard = tab || pasteboard;
+    if (!clipboard) QGuiApplication::clipboard()->clear();
     window->pagePasteboard()->setCurrentIndex(pasteboard);
     window->pageMain()->setCurrentIndex(tab);
     const core::MenuInput in{window->board(), static_cast<core::MainTab>(tab),
                              core::kPasteboards[static_cast<std::size_t>(pasteboard)], clipboard};
-    expectShown(core::tabChangeStates(in.tab));
-    menu("F1");
-    expectShown(core::fileMenuStates(in));
-    menu("E");
-    expectShown(core::editMenuStates(in));
+    expectShown(nullptr, core::tabChangeStates(in.tab));
+    expectShown("F1", core::fileMenuStates(in));
+    expectShown("E", core::editMenuStates(in));
     for (SlotId id : {SlotId::ic32, SlotId::im16, SlotId::PB32}) {
       window->preparePopup(id);
-      expectShown(core::popupStates(in, id));
-      menu("IS");
-      expectShown(core::saveImageMenuStates(in, id));
+      expectShown(nullptr, core::popupStates(in, id));
+      expectShown("IS", core::saveImageMenuStates(in, id));
     }
   }
 }
@@ -250,7 +249,7 @@ TEST_F(WindowTest, SelectionHintsPicturesAndTheLanguageKeptForTheNextRun) {
   window->preparePopup(SlotId::ic16);
   window->action("CCol")->trigger();
   EXPECT_EQ(prompter.infos, std::vector<std::string>{"2 différentes couleurs dans l'image."});
-  menu("L");
+  emit window->action("L")->menu()->aboutToShow();
   EXPECT_TRUE(window->action("FR")->isChecked() && !window->action("EN")->isChecked());
   window->openIconFile("/data/b.icns");  // not there: said so, listed all the same
   window->action("Q")->trigger();  // closing stores the language
