@@ -3,7 +3,6 @@
 // machine-wide folder exists and is writable.
 #include <QApplication>
 
-#include <cstdlib>
 #include <filesystem>
 #include <gtest/gtest.h>
 

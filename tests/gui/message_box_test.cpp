@@ -2,18 +2,10 @@
 // them: keys, buttons and the close box, texts in both languages, help.
 #include <QFileDialog>
 #include <QLabel>
-#include <QPushButton>
 #include <QTest>
 #include <QToolButton>
 
 #include <fstream>
-#include <functional>
-#include <string>
-#include <vector>
-
-#include <gtest/gtest.h>
-
-#include "core/interaction.h"
 #include "core/string_table.h"
 #include "support/fake_prompter.h"
 #include "support/modal.h"
@@ -25,16 +17,16 @@ using test::WhenModal;
 
 namespace {
 
-void press(QWidget& box, Qt::Key key) {
-  QTest::keyClick(box.focusWidget() ? box.focusWidget() : &box, key);
-}
+void press(QWidget& box, Qt::Key key) { QTest::keyClick(box.focusWidget() ? box.focusWidget() : &box, key); }
 void click(QWidget& box, const char* name) {
   QTest::mouseClick(box.findChild<QAbstractButton*>(name), Qt::LeftButton);
 }
-// A button's caption; "-" when the box has no such button.
-QString caption(QWidget& box, const char* name) {
-  auto* button = box.findChild<QAbstractButton*>(name);
-  return button ? button->text() : QString("-");
+// The captions of Yes, No and Close; "-" for a button the box does not have.
+QString captions(QWidget& box) {
+  QString all;
+  for (const char* name : {"MessOui", "MessNon", "MessFermer"})
+    all += box.findChild<QAbstractButton*>(name) ? box.findChild<QAbstractButton*>(name)->text() : "-";
+  return all;
 }
 
 struct Fixture {
@@ -46,13 +38,13 @@ struct Fixture {
 
 }  // namespace
 
-TEST(MessageBox, QuestionIsYesOnlyThroughYesAndInformationClosesEveryWayInEitherLanguage) {
+TEST(MessageBox, AnswersKeysHelpAndTextsInEitherLanguage) {
   // The whole text as it is: characters a rich-text label would swallow, two-byte ones, far
   // more than the box has room for.
   std::string text = "Le fichier\n/";
   while (text.size() < 2000) text += "Icônes <vieilles> & neuves/";
   // yes: the question's answer, -1 when a question has no such button; info: whether an
-  // information box has it.
+  // information box has it. Help shows the box's topic and leaves the box open.
   struct Case { const char* how; std::function<void(QWidget&)> act; int yes; bool info; };
   const std::vector<Case> cases = {
       {"Enter", [](QWidget& box) { press(box, Qt::Key_Return); }, 1, true},
@@ -61,6 +53,11 @@ TEST(MessageBox, QuestionIsYesOnlyThroughYesAndInformationClosesEveryWayInEither
       {"close box", [](QWidget& box) { box.close(); }, 0, true},
       {"No", [](QWidget& box) { click(box, "MessNon"); }, 0, false},
       {"Close", [](QWidget& box) { click(box, "MessFermer"); }, -1, true},
+      {"Help, then Esc", [](QWidget& box) {
+         click(box, "Aide");
+         EXPECT_TRUE(box.isVisible());
+         press(box, Qt::Key_Escape);
+       }, 0, true},
   };
   Fixture f;
   for (const auto& [lang, question, info] : {std::tuple{core::kEnglish, "&Yes&No-", "--&Close"},
@@ -68,12 +65,12 @@ TEST(MessageBox, QuestionIsYesOnlyThroughYesAndInformationClosesEveryWayInEither
     f.lang = lang;
     for (const Case& c : cases) {
       SCOPED_TRACE(c.how);
-      const auto checked = [&](const char* captions) {
-        return [&, captions](QWidget& box) {
-          EXPECT_EQ(caption(box, "MessOui") + caption(box, "MessNon") + caption(box, "MessFermer"),
-                    captions);
+      const auto checked = [&](const char* expected) {
+        return [&, expected](QWidget& box) {
           const auto* label = box.findChild<QLabel*>("MessText");
-          EXPECT_TRUE(label->text().toStdString() == text && label->textFormat() == Qt::PlainText);
+          EXPECT_TRUE(captions(box) == expected && label->text().toStdString() == text &&
+                      label->textFormat() == Qt::PlainText);
+          EXPECT_EQ(box.findChild<QToolButton*>("Aide")->toolTip().toStdString(), core::lookupString(1047 + lang));
           c.act(box);
         };
       };
@@ -86,61 +83,35 @@ TEST(MessageBox, QuestionIsYesOnlyThroughYesAndInformationClosesEveryWayInEither
       f.prompter.showInfo(text);  // returns once the box is closed
     }
   }
-}
-
-TEST(MessageBox, HelpShowsTheContextOfTheBoxAndKeepsItOpen) {
-  Fixture f;
-  const auto helpThen = [&f](const char* button) {
-    return [&f, button](QWidget& box) {
-      EXPECT_EQ(box.findChild<QToolButton*>("Aide")->toolTip().toStdString(),
-                core::lookupString(1047 + f.lang));
-      click(box, "Aide");
-      EXPECT_TRUE(box.isVisible());
-      click(box, button);
-    };
-  };
-  for (int lang : {core::kEnglish, core::kFrench}) {
-    f.lang = lang;
-    WhenModal info(helpThen("MessFermer"));
-    f.prompter.showInfo("Info");
-    WhenModal question(helpThen("MessNon"));
-    EXPECT_FALSE(f.prompter.askYesNo("Question")) << "help does not answer the question";
-  }
+  f.helpPath.clear();  // no help file: nothing shown
+  WhenModal noHelp(cases.back().act);
+  f.prompter.showInfo(text);
   std::vector<int> contexts;
-  for (const auto& call : f.help.calls) contexts.push_back(call.path == f.helpPath ? call.context : -1);
-  EXPECT_EQ(contexts, (std::vector<int>{1001, 1003, 11001, 11003}));
-  f.help.calls.clear();
-  f.helpPath.clear();
-  WhenModal noHelp(helpThen("MessOui"));
-  EXPECT_TRUE(f.prompter.askYesNo("Question"));
-  EXPECT_TRUE(f.help.calls.empty());
+  for (const auto& call : f.help.calls) contexts.push_back(call.path.empty() ? -1 : call.context);
+  EXPECT_EQ(contexts, (std::vector<int>{1003, 1001, 11003, 11001}));
 }
 
 TEST(MessageBox, FileDialogsNeverAskAboutOverwritingAndAddTheExtension) {
-  EXPECT_EQ(ui::toQtFilter("Icons| *.ico ; *.icns |All|*.*||"),
-            QString("Icons (*.ico *.icns);;All (*)"));
+  EXPECT_EQ(ui::toQtFilter("Icons| *.ico ; *.icns |All|*.*||"), QString("Icons (*.ico *.icns);;All (*)"));
   Fixture f;
   test::TempDir dir;
   const std::string existing = (dir / "old.ico").string();
   std::ofstream(existing) << "x";
   core::FileDialogRequest request{"Save", std::string(core::lookupString(16440)), "ico", "*.ico",
                                   dir.path().string()};
-  const auto choose = [](QFileDialog::FileMode mode, const std::string& file) {
-    return [=](QWidget& box) {
-      auto& dialog = static_cast<QFileDialog&>(box);
-      EXPECT_EQ(dialog.fileMode(), mode);
-      EXPECT_EQ(dialog.testOption(QFileDialog::DontConfirmOverwrite), mode == QFileDialog::AnyFile);
-      EXPECT_EQ(dialog.nameFilters().join("|").toStdString(),
-                "Fichiers d'icônes [*.ico] (*.ico)|Tous les fichiers [*.*] (*)");
-      if (!file.empty()) dialog.selectFile(QString::fromStdString(file));  // else the name shown
-      static_cast<QDialog&>(dialog).accept();  // a second modal box would be left to the watchdog
-    };
-  };
   for (const auto& [save, initialName, chosen, expected] :
        {std::tuple{true, "*.ico", existing, existing}, {false, "*.ico", existing, existing},
         {true, "draft", std::string(), (dir / "draft.ico").string()}}) {
     request.initialName = initialName;  // a pattern names no file
-    WhenModal driver(choose(save ? QFileDialog::AnyFile : QFileDialog::ExistingFile, chosen));
+    WhenModal driver([&, save = save, chosen = chosen](QWidget& box) {
+      auto& dialog = static_cast<QFileDialog&>(box);
+      EXPECT_EQ(dialog.fileMode(), save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
+      EXPECT_EQ(dialog.testOption(QFileDialog::DontConfirmOverwrite), save);
+      EXPECT_EQ(dialog.nameFilters().join("|").toStdString(),
+                "Fichiers d'icônes [*.ico] (*.ico)|Tous les fichiers [*.*] (*)");
+      if (!chosen.empty()) dialog.selectFile(QString::fromStdString(chosen));  // else the name shown
+      static_cast<QDialog&>(dialog).accept();  // a second modal box would be left to the watchdog
+    });
     EXPECT_EQ(save ? f.prompter.askSavePath(request) : f.prompter.askOpenPath(request), expected);
   }
   WhenModal cancel([](QWidget& box) { press(box, Qt::Key_Escape); });

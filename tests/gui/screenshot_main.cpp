@@ -1,6 +1,6 @@
 // Takes the user guide's pictures of the real window: the board with an icon family on it, the
-// pasteboard and the palettes. Run by scripts/screenshots under a virtual X server.
-//   vexilo-screenshots OUTPUT_FOLDER ICNS_FILE
+// 32*32 pasteboard (the family's largest set of pictures) and the palettes. Run by
+// scripts/screenshots under a virtual X server:  vexilo-screenshots OUTPUT_FOLDER ICNS_FILE
 #include <QApplication>
 #include <QTabWidget>
 #include <QTest>
@@ -15,10 +15,7 @@
 
 int main(int argc, char** argv) {
   QApplication app(argc, argv);
-  if (argc != 3) {
-    std::fprintf(stderr, "usage: %s OUTPUT_FOLDER ICNS_FILE\n", argv[0]);
-    return 2;
-  }
+  if (argc != 3) return std::fprintf(stderr, "usage: %s OUTPUT_FOLDER ICNS_FILE\n", argv[0]), 2;
   vexilo::ui::initResources();
   vexilo::ui::QSettingsStore settings;
   vexilo::ui::DesktopHelp help;
@@ -26,17 +23,12 @@ int main(int argc, char** argv) {
   window.show();
   if (!QTest::qWaitForWindowExposed(&window)) return 1;
   window.openIconFile(argv[2]);
-  // The board, the 32*32 pasteboard (the family's largest set of pictures), the palettes.
   window.pagePasteboard()->setCurrentIndex(1);
-  for (const auto& [tab, name] :
-       {std::pair{0, "board.png"}, {1, "pasteboard.png"}, {2, "palettes.png"}}) {
+  for (const auto& [tab, name] : {std::pair{0, "board.png"}, {1, "pasteboard.png"}, {2, "palettes.png"}}) {
     window.pageMain()->setCurrentIndex(tab);
     QTest::qWait(200);  // let every pending paint land
     const std::filesystem::path file = std::filesystem::path(argv[1]) / name;
-    if (!window.grab().save(QString::fromStdString(file.string()), "PNG")) {
-      std::fprintf(stderr, "cannot write %s\n", file.c_str());
-      return 1;
-    }
+    if (!window.grab().save(QString::fromStdString(file.string()), "PNG"))
+      return std::fprintf(stderr, "cannot write %s\n", file.c_str()), 1;
   }
-  return 0;
 }
