@@ -1,11 +1,16 @@
-// The Macintosh writers and the board edge of the readers: byte layouts worked out by hand, round
-// trips, independent decoders and splitters, and the save commands with their dialogs.
+// The Macintosh writers and the board edge of the readers: channel coding and colour matching,
+// byte layouts worked out by hand, round trips, independent decoders and splitters, and the
+// save commands with their dialogs.
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <random>
 
 #include "core/element_types.h"
+#include "core/palettes.h"
 #include "core/string_table.h"
+#include "mac/channel_rle.h"
+#include "mac/colour_match.h"
 #include "mac/envelopes.h"
 #include "mac/icns.h"
 #include "mac/icon_elements.h"
@@ -25,9 +30,6 @@ using core::SlotId;
 
 namespace {
 
-constexpr int kDepth8 = core::depthOrdinal(PixelFormat::Bits8);
-constexpr int kDepth32 = core::depthOrdinal(PixelFormat::Bits32);
-
 Bitmap solid(int w, int h, Bgra c) {
   Bitmap b(w, h, PixelFormat::Bits32);
   b.fill(c);
@@ -41,86 +43,161 @@ ByteBuffer alphaOf(const Bitmap& b) {
   return out;
 }
 
-// 32-bit pictures at 16, 32, 48 and 128 with 8-bit masks at 16, 32 and 48 (128: its alpha), so
-// that every size reads back as pattern(size, size).
-void fillFamily(Session& s) {
-  for (int size : {16, 32, 48}) {
-    s.board.offerBitmap(*core::colourSlotOf(size, size), pattern(size, size));
-    core::applyFamily(s.ctx, mac::decodeRawElement(*core::maskTypeForPixels(std::size_t(size) * size),
-                                                   alphaOf(pattern(size, size))));
-  }
-  s.board.offerBitmap(SlotId::ic128, pattern(128, 128));
+ByteBuffer counting(std::size_t n, std::size_t from = 0) {
+  ByteBuffer b(n);
+  for (std::size_t i = 0; i < n; ++i) b[i] = static_cast<std::uint8_t>(from + i);
+  return b;
+}
+
+ByteBuffer undated(ByteBuffer file) {
+  std::fill(file.begin() + 91, file.begin() + 99, 0);
+  return file;
 }
 
 }  // namespace
 
-TEST(IcnsWrite, EmptyBoardAndLoneIc32AreLaidOutByteForByte) {
-  core::IconSet board;
-  EXPECT_EQ(mac::writeIcnsFamily(board), (ByteBuffer{'i', 'c', 'n', 's', 0, 0, 0, 8}));
+TEST(ChannelRle, PackChunksByteForByteAndUnpackWithinBounds) {
+  const std::pair<ByteBuffer, ByteBuffer> packed[] = {
+      {ByteBuffer(256, 5), {0xFF, 5, 0xFB, 5}},                          // 130 is the longest run
+      {concat({{7}, ByteBuffer(255, 5)}), {0x00, 7, 0xFF, 5, 0xFA, 5}},  // a literal flushed first
+      {{1, 2, 2, 3}, {0x03, 1, 2, 2, 3}},                                // two equal values are no run
+      {{1, 2, 9, 9, 9}, {0x01, 1, 2, 0x80, 9}},                          // three at the end are
+      {{1, 2, 9, 9}, {0x03, 1, 2, 9, 9}},
+      {concat({ByteBuffer(131, 4), {6}}), {0xFF, 4, 0x01, 4, 6}},
+      {{}, {}},
+      {counting(128), concat({{0x7E}, counting(127), {0x00, 127}})},  // literals hold at most 127
+      {counting(254), concat({{0x7E}, counting(127), {0x7E}, counting(127, 127)})},
+  };
+  for (const auto& [plane, coded] : packed) {
+    ByteBuffer out{0xAA};
+    EXPECT_EQ(mac::packChannel(plane, out), coded.size());
+    EXPECT_EQ(out, concat({{0xAA}, coded})) << plane.size() << " values";
+  }
+  const struct {
+    ByteBuffer coded;
+    std::size_t start, n, end;
+    ByteBuffer plane;  // 0xEE: not written
+  } unpacked[] = {
+      {{0xFF, 9}, 0, 3, 2, {9, 9, 9}},  // a run cut to the plane
+      {{0x02, 1, 2, 3, 0x81, 7}, 0, 7, 6, {1, 2, 3, 7, 7, 7, 7}},
+      {{0x03, 1, 2, 3, 4, 0x00, 8}, 0, 2, 5, {1, 2}},  // a literal keeps its bytes
+      {{0x80, 5, 0x00, 0x99}, 2, 1, 4, {0x99}},        // the next plane goes on
+      {{0x80}, 0, 3, 1, {0xEE, 0xEE, 0xEE}},           // a header without its value
+      {{0x05, 1, 2}, 0, 4, 3, {1, 2, 0xEE, 0xEE}},     // a literal cut short
+      {{0x80, 1}, 10, 1, 2, {0xEE}},                   // a start past the end
+  };
+  for (const auto& c : unpacked) {
+    ByteBuffer pixels(c.n * 4, 0xEE), expected(c.n * 4, 0xEE);
+    for (std::size_t i = 0; i < c.n; ++i) expected[i * 4] = c.plane[i];
+    EXPECT_EQ(mac::unpackChannel(c.coded, c.start, pixels, c.n), c.end);
+    EXPECT_EQ(pixels, expected);
+  }
+  ByteBuffer small(5, 0);  // the output span bounds the writes whatever n says
+  EXPECT_EQ(mac::unpackChannel(ByteBuffer{0xFF, 1}, 0, small, 1000), 2u);
+  EXPECT_EQ(small, (ByteBuffer{1, 0, 0, 0, 1}));
+}
+
+TEST(ChannelRle, RandomPlanesRoundTripWithinTheWorstCase) {
+  std::mt19937 rng(1234);
+  auto uniform = [&](int lo, int hi) { return std::uniform_int_distribution<int>(lo, hi)(rng); };
+  for (int trial = 0; trial < 400; ++trial) {
+    // Few distinct values give runs of every length; many give long literal stretches.
+    const auto n = static_cast<std::size_t>(uniform(0, 2000));
+    const int distinct = uniform(1, 256), runBias = uniform(0, 3);
+    ByteBuffer plane(n), next(n % 7 + 3, static_cast<std::uint8_t>(trial));
+    for (std::size_t i = 0; i < n; ++i)
+      plane[i] = i > 0 && uniform(0, runBias) != 0 ? plane[i - 1] : static_cast<std::uint8_t>(uniform(0, distinct - 1));
+    ByteBuffer coded;
+    const std::size_t first = mac::packChannel(plane, coded);
+    EXPECT_LE(first, n + (n + 126) / 127) << "n " << n;
+    mac::packChannel(next, coded);  // a second plane follows the first
+    ByteBuffer pixels(n * 4), more(next.size() * 4);
+    ASSERT_EQ(mac::unpackChannel(coded, 0, pixels, n), first);
+    EXPECT_EQ(mac::unpackChannel(coded, first, more, next.size()), coded.size());
+    for (std::size_t i = 0; i < n; ++i) ASSERT_EQ(pixels[i * 4], plane[i]) << "trial " << trial;
+    EXPECT_EQ(more[0], next[0]);
+  }
+}
+
+TEST(ColourMatch, NearestEntriesAndRoundingAtGridHalves) {
+  const struct {
+    int red, green, blue, index;
+  } cases[] = {
+      {0, 0, 0, 255},       {255, 255, 255, 0},   {255, 0, 0, 35},      {0, 0, 255, 210},
+      {240, 0, 0, 215},     // a ramp colour off the cube: EE0000
+      {128, 128, 128, 249}, {200, 100, 50, 58},   {10, 20, 30, 214},
+      {17, 34, 51, 0},      // counted as greyish, 112233 is nowhere: white
+      {0, 0, 8, 255},       {0, 0, 9, 244},       {8, 8, 8, 255},       {9, 9, 9, 254},  // 16 levels
+      {255, 204, 25, 11},   {255, 204, 26, 10},   // 6 levels: 25 rounds down, 26 up
+  };
+  auto match = [](int r, int g, int b, int a) {
+    return mac::nearestMacColour(Bgra{std::uint8_t(b), std::uint8_t(g), std::uint8_t(r), std::uint8_t(a)});
+  };
+  for (const auto& c : cases)
+    for (int alpha : {255, 0}) EXPECT_EQ(match(c.red, c.green, c.blue, alpha), c.index) << c.red << "," << c.green << "," << c.blue;
+  // The cube levels lie on the 16-level grid too, and no colour appears twice.
+  for (int i = 0; i < 256; ++i) {
+    const auto c = core::macPalette256()[static_cast<std::size_t>(i)];
+    EXPECT_EQ(match(c.red, c.green, c.blue, 255), i) << "entry " << i;
+  }
+}
+
+TEST(IcnsWrite, FamiliesAndOneSlotLaidOutByteForByte) {
   // Pixel 0 differs in red and green: those planes code as a one-value literal (00 w), seven
   // runs of 130 (FF v) and a run of 113 (EE v), 18 bytes; the flat blue plane as seven runs and
-  // a run of 114 (EF v), 16 bytes. 8 + (8 + 52) + (8 + 1024) = 1100 = 0x44C. Without a mask slot
-  // picture the mask is opaque. The 16x12 and black-and-white slots never go in.
-  Bitmap b = solid(32, 32, {30, 20, 10, 255});
-  b.setPixel(0, 0, {30, 21, 11, 255});
-  board.offerBitmap(SlotId::ic32, b);
-  board.offerBitmap(SlotId::ic12, solid(16, 12, {1, 2, 3, 255}));
-  board.offerBitmap(SlotId::icNB, solid(32, 32, core::kBlack));
-  ByteBuffer expected = {'i', 'c', 'n', 's', 0x00, 0x00, 0x04, 0x4C, 'i', 'l', '3', '2', 0, 0, 0, 60};
-  for (auto [w, v] : {std::pair{11, 10}, std::pair{21, 20}}) {
-    append(expected, {0x00, w});
-    for (int i = 0; i < 7; ++i) append(expected, {0xFF, v});
-    append(expected, {0xEE, v});
-  }
-  appendFlatPlane(expected, 1024, 30);
-  append(expected, {'l', '8', 'm', 'k', 0, 0, 4, 8});
-  expected.resize(expected.size() + 1024, 0xFF);
-  EXPECT_EQ(mac::writeIcnsFamily(board), expected);
-}
-
-TEST(IcnsWrite, T8mkComesFromTheAlphaOfIc128NotFromIm128) {
-  // Each flat plane of 16384 values is 126 runs of 130 and a run of 4 (81 v), 254 bytes:
-  // it32 = 8 + 4 zero bytes + 762 = 774, t8mk = 8 + 16384, file = 8 + 774 + 16392 = 17174.
+  // a run of 114 (EF v). Without a mask slot picture the mask is opaque. The 16x12 and
+  // black-and-white slots never go in. The t8mk of ic128 is its alpha, not im128.
   Session s;
-  Bitmap b(128, 128, PixelFormat::Bits32);
+  EXPECT_EQ(mac::writeIcnsFamily(s.board), (ByteBuffer{'i', 'c', 'n', 's', 0, 0, 0, 8}));
+  Bitmap b = solid(32, 32, {30, 20, 10, 255}), big = solid(128, 128, {60, 50, 40, 0});
+  b.setPixel(0, 0, {30, 21, 11, 255});
   for (int y = 0; y < 128; ++y)
-    for (int x = 0; x < 128; ++x) b.setPixel(x, y, {60, 50, 40, static_cast<std::uint8_t>(x + y)});
-  s.board.offerBitmap(SlotId::ic128, b);
+    for (int x = 0; x < 128; ++x) big.setPixel(x, y, {60, 50, 40, static_cast<std::uint8_t>(x + y)});
+  s.board.offerBitmap(SlotId::ic32, b);
+  s.board.offerBitmap(SlotId::ic128, big);
+  s.board.offerBitmap(SlotId::ic12, solid(16, 12, {30, 20, 10, 255}));
+  s.board.offerBitmap(SlotId::icNB, solid(32, 32, core::kBlack));
   core::applyFamily(s.ctx, mac::decodeRawElement(*core::findElementType("t8mk"), ByteBuffer(16384, 0x77)));
-  ByteBuffer expected = {'i', 'c', 'n', 's', 0, 0, 0x43, 0x16, 'i', 't', '3', '2', 0, 0, 3, 6, 0, 0, 0, 0};
-  expected = concat({expected, flatRle(16384, {60, 50, 40, 0}), {'t', '8', 'm', 'k', 0, 0, 0x40, 0x08}, alphaOf(b)});
+  ByteBuffer il32;
+  for (auto [w, v] : {std::pair{11, 10}, std::pair{21, 20}}) {
+    append(il32, {0x00, w});
+    for (int i = 0; i < 7; ++i) append(il32, {0xFF, v});
+    append(il32, {0xEE, v});
+  }
+  appendFlatPlane(il32, 1024, 30);
+  ByteBuffer expected = {'i', 'c', 'n', 's', 0x00, 0x00, 0x47, 0x5A, 'i', 'l', '3', '2', 0, 0, 0, 60};
+  expected = concat({expected, il32, {'l', '8', 'm', 'k', 0, 0, 4, 8}, ByteBuffer(1024, 0xFF),
+                     {'i', 't', '3', '2', 0, 0, 3, 6, 0, 0, 0, 0}, flatRle(16384, {60, 50, 40, 0}),
+                     {'t', '8', 'm', 'k', 0, 0, 0x40, 0x08}, alphaOf(big)});
   EXPECT_EQ(mac::writeIcnsFamily(s.board), expected);
-}
-
-TEST(IcnsWrite, SlotIcnsOfIc12IsAnIs32OfTheWhole16x16Control) {
   // The 16x12 picture fills the top 12 rows of the white 16x16 control: each plane is a run of
-  // 130 (FF v), one of 62 (BB v) and 64 white values (BD FF). No mask slot: opaque.
-  core::IconSet board;
-  board.offerBitmap(SlotId::ic12, solid(16, 12, {30, 20, 10, 255}));
-  ByteBuffer expected = {'i', 'c', 'n', 's', 0, 0, 0x01, 0x2A, 'i', 's', '3', '2', 0, 0, 0, 26};
+  // 130 (FF v), one of 62 (BB v) and 64 white values (BD FF).
+  expected = {'i', 'c', 'n', 's', 0, 0, 0x01, 0x2A, 'i', 's', '3', '2', 0, 0, 0, 26};
   for (int v : {10, 20, 30}) append(expected, {0xFF, v, 0xBB, v, 0xBD, 0xFF});
-  append(expected, {'s', '8', 'm', 'k', 0, 0, 1, 8});
-  expected.resize(expected.size() + 256, 0xFF);
-  EXPECT_EQ(mac::writeSlotIcns(board, SlotId::ic12), expected);
-  for (SlotId slot : {SlotId::PB16, SlotId::PB128, SlotId::ipal256}) EXPECT_FALSE(mac::writeSlotIcns(board, slot));
+  expected = concat({expected, {'s', '8', 'm', 'k', 0, 0, 1, 8}, ByteBuffer(256, 0xFF)});
+  EXPECT_EQ(mac::writeSlotIcns(s.board, SlotId::ic12), expected);
+  for (SlotId slot : {SlotId::PB16, SlotId::PB128, SlotId::ipal256}) EXPECT_FALSE(mac::writeSlotIcns(s.board, slot));
 }
 
 TEST(IcnsWrite, FamilyRoundTripsAndDecodesAlikeWithPillowAndIcns2png) {
-  Session s;
-  fillFamily(s);
+  // 8-bit masks at 16, 32 and 48 (128: its alpha), so that every size reads back as pattern(size).
+  Session s, back;
+  for (int size : {16, 32, 48, 128}) {
+    s.board.offerBitmap(*core::colourSlotOf(size, size), pattern(size));
+    if (size < 128)
+      core::applyFamily(s.ctx, mac::decodeRawElement(*core::maskTypeForPixels(std::size_t(size) * size), alphaOf(pattern(size))));
+  }
   const ByteBuffer file = mac::writeIcnsFamily(s.board);
-  Session back;
   core::applyFamily(back.ctx, mac::decodeIcns(file));
   EXPECT_TRUE(back.prompter.infos.empty());
   for (int size : {16, 32, 48, 128}) {
     const SlotId colour = *core::colourSlotOf(size, size), mask = *core::maskSlotOf(size, size);
-    ASSERT_EQ(back.depth(colour), kDepth32) << size;
-    ASSERT_EQ(back.depth(mask), kDepth8) << size;
-    EXPECT_EQ(back.picture(colour), pattern(size, size)) << size;
-    EXPECT_EQ(alphaOf(back.picture(colour)), alphaOf(pattern(size, size)));
+    ASSERT_EQ(back.depth(colour), core::depthOrdinal(PixelFormat::Bits32)) << size;
+    ASSERT_EQ(back.depth(mask), core::depthOrdinal(PixelFormat::Bits8)) << size;
+    EXPECT_EQ(back.picture(colour), pattern(size)) << size;
+    EXPECT_EQ(alphaOf(back.picture(colour)), alphaOf(pattern(size)));
   }
   EXPECT_EQ(mac::writeIcnsFamily(back.board), file) << "written again, the board gives the same file";
-
   VEXILO_REQUIRE_PILLOW();
   VEXILO_REQUIRE_ICNS2PNG();
   TempDir dir;
@@ -130,26 +207,18 @@ TEST(IcnsWrite, FamilyRoundTripsAndDecodesAlikeWithPillowAndIcns2png) {
   for (int size : {16, 32, 48, 128}) {
     const auto pillow = decodeIcnsWithPillow(dir / "family.icns", size);
     ASSERT_TRUE(pillow) << size;
-    EXPECT_TRUE(sameRgba(pattern(size, size), *pillow)) << "Pillow at " << size;
+    EXPECT_TRUE(sameRgba(pattern(size), *pillow)) << "Pillow at " << size;
     const std::string key = std::to_string(size) + "x" + std::to_string(size) + "x32";
     ASSERT_TRUE(libicns.count(key)) << key;
-    EXPECT_TRUE(sameRgba(pattern(size, size), libicns.at(key))) << "icns2png " << key;
+    EXPECT_TRUE(sameRgba(pattern(size), libicns.at(key))) << "icns2png " << key;
   }
 }
 
-TEST(ElementEncode, WhiteEmptySlotsOneBitMasksAndNearestColours) {
-  core::IconSet board;
-  ByteBuffer out;
-  mac::writeElement32(board, out, SlotId::ic16, 16, std::nullopt);
-  const ByteBuffer white{0xFF, 0xFF, 0xFB, 0xFF};  // 130 + 126 times 255
-  EXPECT_EQ(out, concat({record("is32", concat({white, white, white})), record("s8mk", ByteBuffer(256, 0xFF))}));
-  EXPECT_EQ(board.slot(SlotId::ic16).depth, 0) << "the white picture is kept, the slot empty";
-  out.clear();
-
+TEST(ElementEncode, OneBitMasksAndNearestColours) {
   // A raw pair's mask (1 = opaque, shown black) gives opaque as 255, also once an earlier save
   // has widened it to 32 bits.
   Session s;
-  ByteBuffer pair(256, 0), expected(1024, 0);
+  ByteBuffer pair(256, 0), expected(1024, 0), out;
   pair[128] = 0xF0, pair[255] = 0x01;
   std::fill(expected.begin(), expected.begin() + 4, 255);
   expected[1023] = 255;
@@ -159,47 +228,34 @@ TEST(ElementEncode, WhiteEmptySlotsOneBitMasksAndNearestColours) {
     mac::encodeElement32(s.board, SlotId::ic32, SlotId::im32, 32, plane);
     EXPECT_EQ(plane, expected) << "pass " << pass;
   }
-
   Bitmap pic = solid(32, 32, {0, 0, 240, 255});  // EE0000: 215
   pic.setPixel(0, 0, {0, 0, 0, 0});               // black: 255
   pic.setPixel(31, 31, {50, 100, 200, 255});      // CC6633: 58
-  board.offerBitmap(SlotId::ic32, pic);
-  mac::writeElement8(board, out, SlotId::ic32, 32);
+  s.board.offerBitmap(SlotId::ic32, pic);
+  mac::writeElement8(s.board, out, SlotId::ic32, 32);
   ByteBuffer indices(1024, 215);
   indices[0] = 255, indices[1023] = 58;
   EXPECT_EQ(out, record("icl8", indices));
 }
 
-TEST(ResourceForkWrite, OneResourceLayoutByteForByte) {
-  ByteBuffer icns(10000);
-  for (std::size_t i = 0; i < icns.size(); ++i) icns[i] = static_cast<std::uint8_t>(i * 7 + 3);
-  const ByteBuffer fork = mac::writeResourceFork({{{'i', 'c', 'n', 's'}, icns}});
+TEST(ForkWrite, ResourceForkAndMacBinaryLayoutsByteForByte) {
+  const ByteBuffer icns = counting(10000, 3);
   const ByteBuffer header = {0, 0, 1, 0, 0, 0, 0x28, 0x14, 0, 0, 0x27, 0x14, 0, 0, 0, 0x32};
   ByteBuffer expected = concat({header, ByteBuffer(240, 0), {0, 0, 0x27, 0x10}, icns, header, ByteBuffer(8, 0)});
   append(expected, {0x00, 0x1C, 0x00, 0x32, 0x00, 0x00, 'i', 'c', 'n', 's', 0x00, 0x00, 0x00, 0x0A, 0xBF, 0xB9,
                     0xFF, 0xFF, 0, 0, 0, 0, 0, 0, 0, 0});
-  EXPECT_EQ(fork, expected);
-}
-
-TEST(MacBinaryWrite, HeaderAndPaddedForksByteForByte) {
+  EXPECT_EQ(mac::writeResourceFork({{{'i', 'c', 'n', 's'}, icns}}), expected);
   const ByteBuffer out = mac::macBinaryFile(ByteBuffer(130, 1), ByteBuffer(5, 2), 0x01020304);
-  ByteBuffer expected(128, 0);
+  expected.assign(128, 0);
   std::memcpy(&expected[1], "\x05Icon\r", 6);
   std::memcpy(&expected[65], "ICNSMACS\x40", 9);
-  expected[86] = 130;
-  expected[90] = 5;
+  expected[86] = 130, expected[90] = 5;
   for (std::size_t at : {91, 95}) std::memcpy(&expected[at], "\x01\x02\x03\x04", 4);
-  expected = concat({expected, ByteBuffer(130, 1), ByteBuffer(126, 0), ByteBuffer(5, 2), ByteBuffer(123, 0)});
-  EXPECT_EQ(out, expected);
+  EXPECT_EQ(out, concat({expected, ByteBuffer(130, 1), ByteBuffer(126, 0), ByteBuffer(5, 2), ByteBuffer(123, 0)}));
   EXPECT_TRUE(mac::isMacBinary(std::span<const std::uint8_t, 128>(out.data(), 128), out.size()));
 }
 
-ByteBuffer undated(ByteBuffer file) {
-  std::fill(file.begin() + 91, file.begin() + 99, 0);
-  return file;
-}
-
-TEST(MacSave, ResourceOnlyBothForksAndOneSlotAsResource) {
+TEST(MacSave, ForksOneSlotAsResourceAndIcnsClick) {
   TempDir dir;
   Session s;
   s.board.offerBitmap(SlotId::ic48, solid(48, 48, {1, 2, 3, 255}));
@@ -213,14 +269,29 @@ TEST(MacSave, ResourceOnlyBothForksAndOneSlotAsResource) {
   EXPECT_EQ(core::readBE32(&r[91]), core::readBE32(&r[95])) << "creation and modification dates";
   EXPECT_EQ(undated(r), mac::macBinaryFile({}, fork, 0));
   EXPECT_EQ(undated(readFile(dir / "b.bin")), mac::macBinaryFile(icns, fork, 0));
-  EXPECT_TRUE(samePictures(mac::decodeMacBinary(r, "r.bin"), mac::decodeIcns(icns)));
   s.board.select(SlotId::ic48);  // one image as an icns resource: ".bin" always appended
   EXPECT_EQ(mac::saveSlotAsResource(s.ctx), core::Outcome::Written);
   const ByteBuffer one = *mac::writeSlotIcns(s.board, SlotId::ic48);
   EXPECT_EQ(undated(readFile(dir / "a.bin")), mac::macBinaryFile({}, mac::writeResourceFork({{{'i', 'c', 'n', 's'}, one}}), 0));
   s.board.select(SlotId::PB32);  // no icon size: refused before any dialog
   EXPECT_EQ(mac::saveSlotAsResource(s.ctx), core::Outcome::Refused);
+  EXPECT_EQ(mac::icnsClick(s.ctx), core::Outcome::Refused);
   EXPECT_EQ(s.prompter.saveDialogs.size(), 3u);
+
+  const auto path = (dir / "out.icns").string();  // the slot icns, after the dialog and its question
+  writeFile(path, ByteBuffer{'o', 'l', 'd'});
+  core::applyFamily(s.ctx, mac::decodeRawElement(*core::findElementType("icl8"), ByteBuffer(1024, 5)));
+  s.board.select(SlotId::ic32);
+  EXPECT_EQ(mac::icnsClick(s.ctx), core::Outcome::Cancelled);
+  EXPECT_EQ(s.prompter.saveDialogs.at(3).filter, "icns Files [*.icns]|*.icns|All Files [*.*]|*.*");
+  EXPECT_EQ(s.picture(SlotId::ic32).format(), PixelFormat::Bits8) << "not converted for nothing";
+  s.prompter.paths = {path, path};
+  s.prompter.answers = {false, true};
+  EXPECT_EQ(mac::icnsClick(s.ctx), core::Outcome::Cancelled);
+  EXPECT_EQ(readFile(path), (ByteBuffer{'o', 'l', 'd'}));
+  EXPECT_EQ(mac::icnsClick(s.ctx), core::Outcome::Written);
+  EXPECT_EQ(readFile(path), mac::writeSlotIcns(s.board, SlotId::ic32));
+  EXPECT_TRUE(s.prompter.infos.empty());
 }
 
 TEST(MacSave, CustomIconLayoutAndItsMaskByRecordedDepth) {
@@ -233,7 +304,7 @@ TEST(MacSave, CustomIconLayoutAndItsMaskByRecordedDepth) {
   s.board.offerBitmap(SlotId::ic48, solid(48, 48, {1, 2, 3, 255}));
   ByteBuffer bits(128, 0);  // the line keyed on white, the image and its mask the same bitmap
   bits[40] = 0x0F, bits[41] = 0xFF, bits[42] = 0xF0;
-  const ByteBuffer icnElement = concat({{'I', 'C', 'N', '#', 0, 0, 1, 8}, bits, bits});
+  const ByteBuffer icnElement = record("ICN#", concat({bits, bits}));
   ByteBuffer icl8;
   mac::writeElement8(s.board, icl8, SlotId::ic32, 32);
   s.prompter.paths = {(dir / "Icon.bin").string(), (dir / "none.bin").string()};
@@ -248,7 +319,6 @@ TEST(MacSave, CustomIconLayoutAndItsMaskByRecordedDepth) {
                                                   {{'I', 'C', 'N', '#'}, concat({bits, bits})},
                                                   {{'i', 'c', 'n', 's'}, icns}});
   EXPECT_EQ(undated(readFile(dir / "Icon.bin")), mac::macBinaryFile(icns, fork, 0));
-
   // Widened to 32 bits by that save, ic32 (recorded 8-bit) is still keyed on white; a 1-bit
   // im32 widened the same way still gives black as opaque.
   s.board.wipeSlot(SlotId::im32);
@@ -262,20 +332,15 @@ TEST(MacSave, CustomIconLayoutAndItsMaskByRecordedDepth) {
   EXPECT_EQ(mac::buildIcnElement(s.ctx), fromPair);
   EXPECT_EQ((*fromPair)[8 + 5], 0x3C);
   EXPECT_EQ((*fromPair)[8 + 6], 0x00);
-
   Session white;  // an all-white ic32 sets every bit
   white.board.offerBitmap(SlotId::ic32, Bitmap(32, 32, PixelFormat::Bits8));
-  EXPECT_EQ(mac::buildIcnElement(white.ctx), concat({{'I', 'C', 'N', '#', 0, 0, 1, 8}, ByteBuffer(256, 0xFF)}));
+  EXPECT_EQ(mac::buildIcnElement(white.ctx), record("ICN#", ByteBuffer(256, 0xFF)));
   Session empty;  // no 32x32 picture at all: message 6100, no file
   empty.prompter.paths.push_back((dir / "none.bin").string());
   EXPECT_EQ(mac::saveCustomIcon(empty.ctx), core::Outcome::Refused);
   EXPECT_EQ(empty.prompter.infos, (std::vector<std::string>{std::string(core::lookupString(6100))}));
   EXPECT_FALSE(std::filesystem::exists(dir / "none.bin"));
-
-  if (runCommand("command -v macsave >/dev/null") != 0) {
-    if (inCi()) FAIL() << "macsave (macutils) is missing";
-    GTEST_SKIP() << "macsave (macutils) is missing";
-  }
+  VEXILO_REQUIRE_TOOL(runCommand("command -v macsave >/dev/null") == 0, "macsave (macutils)");
   ASSERT_EQ(runCommand("cd " + shellQuote(dir.path().string()) + " && macsave -3 < Icon.bin 2>/dev/null"), 0);
   for (const auto& entry : std::filesystem::directory_iterator(dir.path())) {
     const std::string ext = entry.path().extension().string();
@@ -285,22 +350,13 @@ TEST(MacSave, CustomIconLayoutAndItsMaskByRecordedDepth) {
   }
 }
 
-TEST(ReaderBoardEdge, DepthRulePasteboardAndMessages) {
-  Session s;  // icl4 then icl8: the deeper wins; ICN# fills the black-and-white pair
-  mac::readResourceFork(s.ctx, mac::writeResourceFork({{{'i', 'c', 'l', '4'}, ByteBuffer(512, 0x11)},
-                                                       {{'i', 'c', 'l', '8'}, ByteBuffer(1024, 0x23)},
-                                                       {{'i', 'c', 'l', '4'}, ByteBuffer(512, 0x22)},
-                                                       {{'I', 'C', 'N', '#'}, ByteBuffer(256, 0xFF)}}));
-  EXPECT_EQ(s.depth(SlotId::ic32), kDepth8);
-  EXPECT_EQ(s.picture(SlotId::ic32).index(0, 0), 0x23);
-  EXPECT_EQ(s.depth(SlotId::icNB), 1);
-  EXPECT_EQ(s.depth(SlotId::imNB), 1);
-  EXPECT_EQ(s.board.cursor(SlotId::PB32).count, 5) << "every picture reaches the pasteboard";
-
+TEST(ReaderBoardEdge, ClampedRangesAndMessages) {
+  Session s;
   const ByteBuffer family = icnsFile({record("is32", flatRle(256, {1, 2, 3, 255}))});
   mac::readIcnsElements(s.ctx, concat({ByteBuffer(8, 0xEE), family}), 8, std::size_t(-1));
-  EXPECT_EQ(s.depth(SlotId::ic16), kDepth32) << "a range clamped to the file";
-
+  EXPECT_EQ(s.depth(SlotId::ic16), core::depthOrdinal(PixelFormat::Bits32)) << "a range clamped to the file";
+  mac::readResourceFork(s.ctx, mac::writeResourceFork({{{'i', 'c', 'l', '8'}, ByteBuffer(1024, 0x23)}}));
+  EXPECT_EQ(s.picture(SlotId::ic32).index(0, 0), 0x23);
   TempDir dir;  // messages: unknown elements in French; files that cannot be opened
   writeFile(dir / "x.icns", icnsFile({record("ICON", ByteBuffer(128))}));
   writeFile(dir / "x.bin", ByteBuffer(200, 0));
@@ -320,26 +376,4 @@ TEST(ReaderBoardEdge, DepthRulePasteboardAndMessages) {
       core::formatMessage(noFile, dir.path().string()), core::formatMessage(noFile, (dir / "missing.s8mk").string()),
       core::formatMessage(core::loadLocalString(6410, 0), (dir / "x.bin").string())}));
   for (SlotId id : core::kBoardSlots) EXPECT_FALSE(m.board.slot(id).filled());
-}
-
-TEST(IcnsClick, WritesTheSelectedSlotAfterTheSaveDialogAndItsQuestion) {
-  TempDir dir;
-  const auto path = (dir / "out.icns").string();
-  writeFile(path, ByteBuffer{'o', 'l', 'd'});
-  Session s;
-  core::applyFamily(s.ctx, mac::decodeRawElement(*core::findElementType("icl8"), ByteBuffer(1024, 5)));
-  s.board.select(SlotId::ic32);
-  EXPECT_EQ(mac::icnsClick(s.ctx), core::Outcome::Cancelled);
-  EXPECT_EQ(s.prompter.saveDialogs.at(0).filter, "icns Files [*.icns]|*.icns|All Files [*.*]|*.*");
-  EXPECT_EQ(s.picture(SlotId::ic32).format(), PixelFormat::Bits8) << "not converted for nothing";
-  s.prompter.paths = {path, path};
-  s.prompter.answers = {false, true};
-  EXPECT_EQ(mac::icnsClick(s.ctx), core::Outcome::Cancelled);
-  EXPECT_EQ(readFile(path), (ByteBuffer{'o', 'l', 'd'}));
-  EXPECT_EQ(mac::icnsClick(s.ctx), core::Outcome::Written);
-  EXPECT_EQ(readFile(path), mac::writeSlotIcns(s.board, SlotId::ic32));
-  s.board.select(SlotId::PB128);  // refused without a word or a dialog
-  EXPECT_EQ(mac::icnsClick(s.ctx), core::Outcome::Refused);
-  EXPECT_EQ(s.prompter.saveDialogs.size(), 3u);
-  EXPECT_TRUE(s.prompter.infos.empty());
 }

@@ -1,7 +1,7 @@
-// icns files and element records built in memory, a test picture, and the comparison of a
-// picture with another decoder's RGBA.
+// icns files and element records built in memory, a test picture, and picture comparisons.
 #pragma once
 
+#include <algorithm>
 #include <initializer_list>
 #include <string_view>
 
@@ -40,8 +40,7 @@ inline core::ByteBuffer concat(std::initializer_list<core::ByteBuffer> parts) {
 inline core::ByteBuffer record(std::string_view type, const core::ByteBuffer& data) {
   core::ByteBuffer out(type.begin(), type.end());
   core::appendBE32(out, static_cast<std::uint32_t>(data.size() + 8));
-  out.insert(out.end(), data.begin(), data.end());
-  return out;
+  return concat({out, data});
 }
 
 // "icns", the total length, then the records.
@@ -51,8 +50,7 @@ inline core::ByteBuffer icnsFile(std::initializer_list<core::ByteBuffer> records
   return out;
 }
 
-// The coded channels of a 32-bit element of n (3 or more) pixels of one colour: each plane runs
-// of 130 (FF v), then one run of the rest.
+// The coded plane of n (3 or more) equal values: runs of 130 (FF v), then one run of the rest.
 inline void appendFlatPlane(core::ByteBuffer& out, std::size_t n, int value) {
   for (; n > 130; n -= 130) append(out, {0xFF, value});
   append(out, {static_cast<int>(n) + 125, value});
@@ -65,14 +63,14 @@ inline core::ByteBuffer flatRle(std::size_t n, core::Bgra c) {
 
 // Flat rows, gradients and scattered values, so that the planes code into runs and literals;
 // alpha (x * 2 + y) % 256.
-inline core::Bitmap pattern(int size, int seed) {
+inline core::Bitmap pattern(int size) {
   core::Bitmap b(size, size, core::PixelFormat::Bits32);
   for (int y = 0; y < size; ++y)
     for (int x = 0; x < size; ++x) {
-      core::Bgra c{200, 90, static_cast<std::uint8_t>(40 + seed), 0};
+      core::Bgra c{200, 90, static_cast<std::uint8_t>(40 + size), 0};
       if (y >= size / 4)
-        c = {static_cast<std::uint8_t>((x * y + seed) % 3 == 0 ? 255 : x ^ y),
-             static_cast<std::uint8_t>(y * 5 + x / 3), static_cast<std::uint8_t>(x * 7 + seed), 0};
+        c = {static_cast<std::uint8_t>((x * y + size) % 3 == 0 ? 255 : x ^ y),
+             static_cast<std::uint8_t>(y * 5 + x / 3), static_cast<std::uint8_t>(x * 7 + size), 0};
       c.alpha = static_cast<std::uint8_t>((x * 2 + y) % 256);
       b.setPixel(x, y, c);
     }
@@ -81,38 +79,22 @@ inline core::Bitmap pattern(int size, int seed) {
 
 // The top-left of a picture against a decoded RGBA one: colour where their alpha is above 0,
 // alpha as well when asked.
-inline ::testing::AssertionResult sameRgba(const core::Bitmap& ours, const RgbaImage& theirs,
-                                           bool compareAlpha = true) {
+inline ::testing::AssertionResult sameRgba(const core::Bitmap& ours, const RgbaImage& theirs, bool alpha = true) {
   if (ours.width() < theirs.width || ours.height() < theirs.height) return ::testing::AssertionFailure() << "too small";
   for (int y = 0; y < theirs.height; ++y)
     for (int x = 0; x < theirs.width; ++x) {
       const core::Bgra p = ours.pixel(x, y);
       const std::uint8_t* q = theirs.at(x, y);
-      if ((compareAlpha && p.alpha != q[3]) || (q[3] > 0 && (p.red != q[0] || p.green != q[1] || p.blue != q[2])))
+      if ((alpha && p.alpha != q[3]) || (q[3] > 0 && (p.red != q[0] || p.green != q[1] || p.blue != q[2])))
         return ::testing::AssertionFailure() << "differs at (" << x << "," << y << ")";
     }
   return ::testing::AssertionSuccess();
 }
 
 // Two decodings with the same pictures for the same slots, in the same order.
-inline ::testing::AssertionResult samePictures(const core::DecodedFamily& a, const core::DecodedFamily& b) {
-  if (a.pictures.size() != b.pictures.size())
-    return ::testing::AssertionFailure() << a.pictures.size() << " pictures, not " << b.pictures.size();
-  for (std::size_t i = 0; i < a.pictures.size(); ++i)
-    if (a.pictures[i].slot != b.pictures[i].slot || !(a.pictures[i].bitmap == b.pictures[i].bitmap))
-      return ::testing::AssertionFailure() << "picture " << i << " differs";
-  return ::testing::AssertionSuccess();
-}
-
-// Another decoder's alpha as a mask slot shows it: grey levels (white opaque) or, for a 1-bit
-// mask, black where opaque and white elsewhere.
-inline RgbaImage alphaAsMask(RgbaImage image, bool oneBit) {
-  for (std::size_t i = 0; i < image.rgba.size(); i += 4) {
-    const std::uint8_t a = image.rgba[i + 3];
-    image.rgba[i] = image.rgba[i + 1] = image.rgba[i + 2] = oneBit ? (a ? 0 : 255) : a;
-    image.rgba[i + 3] = 255;
-  }
-  return image;
+inline bool samePictures(const core::DecodedFamily& a, const core::DecodedFamily& b) {
+  return std::equal(a.pictures.begin(), a.pictures.end(), b.pictures.begin(), b.pictures.end(),
+                    [](const auto& p, const auto& q) { return p.slot == q.slot && p.bitmap == q.bitmap; });
 }
 
 }  // namespace vexilo::test
