@@ -45,16 +45,16 @@ class OpenFiles : public ::testing::Test {
 };
 
 TEST_F(OpenFiles, ContentWinsOverTheExtension) {
-  EXPECT_EQ(open::sniffFileKind(write("x.bin", {'i', 'c', 'n', 's', 0, 0, 0, 8})), open::kIcns);
-  core::ByteBuffer macBinary(128 + 128, 0);
+  core::ByteBuffer macBinary(256, 0);
   macBinary[1] = 4;
   std::memcpy(&macBinary[2], "Icon", 4);
   core::writeBE32(&macBinary[87], 100);
-  EXPECT_EQ(open::sniffFileKind(write("y.icns", macBinary)), open::kMacBinary);
-  EXPECT_EQ(open::sniffFileKind(write("s.ico", {0x00, 0x05, 0x16, 0x00, 0, 0})), open::kAppleSingle);
-  EXPECT_EQ(open::sniffFileKind(write("d.bmp", {0x00, 0x05, 0x16, 0x07})), open::kAppleDouble);
-  EXPECT_EQ(open::sniffFileKind(write("e.dll", {'M', 'Z', 0x90, 0})), open::kExecutable);
-  EXPECT_EQ(open::sniffFileKind(write("n.icns", {'B', 'M'})), open::kUnknown);
+  const std::pair<core::ByteBuffer, int> cases[] = {
+      {{'i', 'c', 'n', 's', 0, 0, 0, 8}, open::kIcns},    {macBinary, open::kMacBinary},
+      {{0x00, 0x05, 0x16, 0x00, 0, 0}, open::kAppleSingle}, {{0x00, 0x05, 0x16, 0x07}, open::kAppleDouble},
+      {{'M', 'Z', 0x90, 0}, open::kExecutable},          {{'B', 'M'}, open::kUnknown},
+  };
+  for (const auto& [bytes, kind] : cases) EXPECT_EQ(open::sniffFileKind(write("x.icns", bytes)), kind);
   EXPECT_EQ(open::sniffFileKind(dir / "missing.icns"), open::kUnknown);
   EXPECT_EQ(open::sniffFileKind(dir.path()), open::kUnknown) << "a folder";
 }
