@@ -34,8 +34,8 @@ TEST(SaveFlow, AnExistingFileIsReplacedWholeOnlyAfterYes) {
   const auto nowhere = (dir / "missing" / "b.ico").string();
   EXPECT_EQ(core::writeOutput(ctx, nowhere, core::ByteBuffer{1}), core::Outcome::Failed);
   EXPECT_EQ(core::writeOutput(ctx, (dir / "c.ico").string(), core::ByteBuffer{1}), core::Outcome::Failed);
-  EXPECT_EQ(prompter.infos.at(0), "File\n" + nowhere + "\ncould not be opened or created.");
-  EXPECT_EQ(prompter.infos.size(), 2u);
+  EXPECT_EQ(prompter.infos, (std::vector<std::string>{"File\n" + nowhere + "\ncould not be opened or created.",
+                                                      "File\n" + (dir / "c.ico").string() + "\ncould not be opened or created."}));
   EXPECT_TRUE(std::filesystem::is_empty(dir / "c.ico"));
   EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()), {}), 2);
 }

@@ -13,6 +13,7 @@ namespace {
 using test::MemorySettingsStore;
 using Root = SettingsRoot;
 using Paths = std::vector<std::string>;
+using Values = std::vector<std::pair<std::string, std::string>>;
 const std::string kBase = "Software\\Korvane\\Vexilo\\";
 const std::string kLang = kBase + "Lang", kMru = kBase + "MRU1", kReper = kBase + "Reper";
 
@@ -27,10 +28,20 @@ Paths menuPaths(const RecentMenu& menu) {
   return paths;
 }
 
+std::set<MemorySettingsStore::Key> keysOf(const MemorySettingsStore& store) {
+  std::set<MemorySettingsStore::Key> keys;
+  for (const auto& entry : store.keys) keys.insert(entry.first);
+  return keys;
+}
+
+void seed(MemorySettingsStore& store, const std::string& key, const Values& values) {
+  for (const auto& [name, text] : values) store.keys[{Root::User, key}].push_back({name, text});
+}
+
 TEST(Settings, FirstRunUsesTheMachineRootWhenWritableAndRoundTripsEverySetting) {
   for (bool machineWritable : {true, false}) {
     MemorySettingsStore store;
-    store.setMachineWritable(machineWritable);
+    store.machineWritable = machineWritable;
     Settings settings(store);
     settings.chooseRoot();
     const Root root = machineWritable ? Root::Machine : Root::User;
@@ -38,11 +49,10 @@ TEST(Settings, FirstRunUsesTheMachineRootWhenWritableAndRoundTripsEverySetting) 
     EXPECT_EQ(settings.readLanguage(defaultLanguage(0x0409, 0x040C)), 0);
     EXPECT_FALSE(settings.loadRecentFiles().reopenEnabled);
     EXPECT_EQ(settings.readLastDir("unchanged"), (std::filesystem::current_path() / "").string());
-    EXPECT_EQ(store.keys(root), (Paths{kLang, kMru, kReper})) << "and no probe key left";
-    EXPECT_EQ(store.keys(machineWritable ? Root::User : Root::Machine), Paths{});
-
+    EXPECT_EQ(keysOf(store), (std::set<MemorySettingsStore::Key>{{root, kLang}, {root, kMru}, {root, kReper}}))
+        << "and no probe key left";
     settings.writeLanguage(Settings::kFrenchOffset);
-    EXPECT_EQ(store.valuesOf(root, kLang)[0].text, "1");
+    EXPECT_EQ((store.keys[{root, kLang}].at(0).text), "1");
     EXPECT_EQ(Settings(store, root).readLanguage(0), Settings::kFrenchOffset);
     settings.writeLastDir("/home/ann/icons/app.ico");
     settings.writeLastDir("bare.ico");  // no folder: kept as it was
@@ -52,8 +62,19 @@ TEST(Settings, FirstRunUsesTheMachineRootWhenWritableAndRoundTripsEverySetting) 
     EXPECT_EQ(menuPaths(Settings(store, root).loadRecentFiles()), menuPaths(menu));
   }
   EXPECT_EQ(defaultLanguage(0x040C, 0x080C), Settings::kFrenchOffset);  // France, Belgium
-  EXPECT_EQ(defaultLanguage(0x0C0C, 0x0409), 0);
-  EXPECT_EQ(defaultLanguage(0x0409, 0x0C0C), 0);
+  EXPECT_EQ(defaultLanguage(0x0C0C, 0x0409) + defaultLanguage(0x0409, 0x0C0C), 0);
+  // Keys that do not open: defaults, and nothing written.
+  MemorySettingsStore store;
+  for (const auto& key : {kLang, kMru, kReper}) store.unopenable.insert({Root::User, key});
+  Settings settings(store);
+  EXPECT_EQ(settings.readLanguage(10000), 0);
+  settings.writeLastDir("/x/y.ico");
+  EXPECT_EQ(settings.readLastDir("keep me"), "keep me");
+  RecentMenu menu = settings.loadRecentFiles();
+  settings.addRecentFile("/a.ico", menu);
+  EXPECT_FALSE(menu.reopenEnabled);
+  EXPECT_EQ(menuPaths(menu), Paths(5, ""));
+  EXPECT_TRUE(store.keys.empty());
 }
 
 TEST(Settings, LanguageTextReadsLikeAtoiOfItsFirstSevenCharacters) {
@@ -63,12 +84,12 @@ TEST(Settings, LanguageTextReadsLikeAtoiOfItsFirstSevenCharacters) {
       {"0000001", 0, 10000}, {"00000001", 10000, 0}};
   for (const auto& c : cases) {
     MemorySettingsStore store;
-    store.put(Root::User, kLang, "", c.text);
+    seed(store, kLang, {{"", c.text}});
     EXPECT_EQ(Settings(store).readLanguage(c.current), c.expected) << '"' << c.text << '"';
   }
 }
 
-TEST(Settings, RecentFilesMoveToTheTopAndDropTheOldest) {
+TEST(Settings, RecentFilesMoveToTheTopDropTheOldestAndKeepForeignValues) {
   MemorySettingsStore store;
   Settings settings(store);
   RecentMenu menu;
@@ -87,38 +108,17 @@ TEST(Settings, RecentFilesMoveToTheTopAndDropTheOldest) {
   MemorySettingsStore fresh;  // an empty path must not spin on the empty items it matches
   Settings(fresh).addRecentFile("", menu);
   EXPECT_EQ(menuPaths(menu), Paths(5, ""));
-}
-
-TEST(Settings, RecentFilesKeepForeignNamesAndASixthValue) {
-  MemorySettingsStore store;
-  for (const auto& [name, text] : std::vector<std::pair<std::string, std::string>>{
-           {"alpha", "/P"}, {"", "/Q"}, {"3", "/R"}, {"4", ""}, {"5", "/S"}, {"6", "/Z"}})
-    store.put(Root::User, kMru, name, text);
-  Settings settings(store);
-  EXPECT_EQ(menuPaths(settings.loadRecentFiles()), (Paths{"/P", "/Q", "/R", "/S", "/Z"}));
-  RecentMenu menu;
-  settings.addRecentFile("/N", menu);
+  // Values under other names are read in order; the nameless second value is written under "2",
+  // the default value and "6" stay as they were.
+  MemorySettingsStore foreign;
+  seed(foreign, kMru, {{"alpha", "/P"}, {"", "/Q"}, {"3", "/R"}, {"4", ""}, {"5", "/S"}, {"6", "/Z"}});
+  Settings other(foreign);
+  EXPECT_EQ(menuPaths(other.loadRecentFiles()), (Paths{"/P", "/Q", "/R", "/S", "/Z"}));
+  other.addRecentFile("/N", menu);
   EXPECT_EQ(menuPaths(menu), (Paths{"/N", "/P", "/Q", "/R", ""}));
-  // The nameless second value was written under "2"; the default value and "6" stay as they were.
-  std::vector<std::pair<std::string, std::string>> stored;
-  for (const auto& v : store.valuesOf(Root::User, kMru)) stored.emplace_back(v.name, v.text);
-  EXPECT_EQ(stored, (std::vector<std::pair<std::string, std::string>>{
-                        {"alpha", "/N"}, {"", "/Q"}, {"3", "/Q"}, {"4", "/R"}, {"5", ""},
-                        {"6", "/Z"}, {"2", "/P"}}));
-}
-
-TEST(Settings, UnopenableKeysFallBackAndWriteNothing) {
-  MemorySettingsStore store;
-  for (const auto& key : {kLang, kMru, kReper}) store.makeUnopenable(Root::User, key);
-  Settings settings(store);
-  EXPECT_EQ(settings.readLanguage(10000), 0);
-  settings.writeLastDir("/x/y.ico");
-  EXPECT_EQ(settings.readLastDir("keep me"), "keep me");
-  RecentMenu menu = settings.loadRecentFiles();
-  settings.addRecentFile("/a.ico", menu);
-  EXPECT_FALSE(menu.reopenEnabled);
-  EXPECT_EQ(menuPaths(menu), Paths(5, ""));
-  EXPECT_TRUE(store.keys(Root::User).empty());
+  Values stored;
+  for (const auto& v : foreign.keys[{Root::User, kMru}]) stored.emplace_back(v.name, v.text);
+  EXPECT_EQ(stored, (Values{{"alpha", "/N"}, {"", "/Q"}, {"3", "/Q"}, {"4", "/R"}, {"5", ""}, {"6", "/Z"}, {"2", "/P"}}));
 }
 
 }  // namespace

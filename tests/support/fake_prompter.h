@@ -5,20 +5,11 @@
 #include <deque>
 #include <optional>
 #include <string>
-#include <utility>
 #include <vector>
 
 #include "core/interaction.h"
 
 namespace vexilo::test {
-
-template <class T>
-T popOr(std::deque<T>& queue, T fallback) {
-  if (queue.empty()) return fallback;
-  T value = std::move(queue.front());
-  queue.pop_front();
-  return value;
-}
 
 class FakePrompter : public core::Prompter {
  public:
@@ -30,15 +21,24 @@ class FakePrompter : public core::Prompter {
   void showInfo(const std::string& text) override { infos.push_back(text); }
   bool askYesNo(const std::string& text) override {
     questions.push_back(text);
-    return popOr(answers, false);
+    return pop(answers, false);
   }
   std::optional<std::string> askOpenPath(const core::FileDialogRequest& request) override {
     openDialogs.push_back(request);
-    return popOr(paths, std::optional<std::string>());
+    return pop(paths, {});
   }
   std::optional<std::string> askSavePath(const core::FileDialogRequest& request) override {
     saveDialogs.push_back(request);
-    return popOr(paths, std::optional<std::string>());
+    return pop(paths, {});
+  }
+
+ private:
+  template <class T>
+  static T pop(std::deque<T>& queue, T fallback) {
+    if (queue.empty()) return fallback;
+    T value = queue.front();
+    queue.pop_front();
+    return value;
   }
 };
 
@@ -51,13 +51,9 @@ class RecordingHelp : public core::HelpViewer {
     std::string query;
   };
   std::vector<Call> calls;
-  void showContext(const std::string& path, int context) override {
-    calls.push_back({"context", path, context, {}});
-  }
+  void showContext(const std::string& path, int context) override { calls.push_back({"context", path, context, {}}); }
   void showIndex(const std::string& path) override { calls.push_back({"index", path, 0, {}}); }
-  void showSearch(const std::string& path, const std::string& query) override {
-    calls.push_back({"search", path, 0, query});
-  }
+  void showSearch(const std::string& path, const std::string& query) override { calls.push_back({"search", path, 0, query}); }
 };
 
 }  // namespace vexilo::test
