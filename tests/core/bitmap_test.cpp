@@ -23,7 +23,7 @@ TEST(Bitmap, EachFormatPacksAndWidensItsPixels) {
   EXPECT_EQ(b16.data()[0] | b16.data()[1] << 8, 0x8063);
 }
 
-TEST(Bitmap, ConversionsTakeTheNearestColourOfThePaletteAndRoundTrip) {
+TEST(Bitmap, ConversionsTakeTheNearestColourRoundTripAndDrawingClips) {
   Bitmap b(4, 1, F::Bits32);
   const Bgra colours[] = {kWhite, kBlack, {0, 0, 255, 255}, {0x11, 0x11, 0x11, 9}};
   for (int x = 0; x < 4; ++x) b.setPixel(x, 0, colours[x]);
@@ -54,9 +54,7 @@ TEST(Bitmap, ConversionsTakeTheNearestColourOfThePaletteAndRoundTrip) {
   b.convertTo(F::Bits24);
   b.convertTo(F::Bits32);
   EXPECT_EQ(b.pixel(3, 0), (Bgra{0x11, 0x11, 0x11, 255}));
-}
-
-TEST(Bitmap, DrawClipsAndKeepsAlphaUnlessAllZero) {
+  // Drawing clips, and keeps alpha unless it is all zero.
   Bitmap dst(4, 4, F::Bits32), src(3, 3, F::Bits32), clear(1, 1, F::Bits32);
   dst.fill(kWhite);
   src.fill({1, 2, 3, 4});

@@ -30,7 +30,7 @@ TEST(IconSet, ASlotKeepsTheDeepestPictureAndOfEqualDepthsTheFirst) {
   EXPECT_EQ(set.cursor(S::PB32).count, 4) << "the pasteboard receives every picture";
   set.wipeSlot(S::ic32);
   EXPECT_FALSE(set.slot(S::ic32).filled() || set.slot(S::ic32).picture);
-  set.offerBitmap(S::ic32, mono);
+  set.offerBitmap(S::ic32, mono);  // after a wipe any depth is taken
   EXPECT_EQ(*set.slot(S::ic32).picture, mono);
   // A BMP file: the length in its header, bytes beyond it ignored; bytes that do not load change
   // nothing.
@@ -55,8 +55,7 @@ TEST(IconSet, PasteboardCellsFillRowsByWidthClassThenStopWhenFull) {
   for (auto [x, y] : {std::pair{20, 2}, {35, 17}, {305, 323}}) EXPECT_EQ(full.pixel(x, y), kRed);
   for (auto [x, y] : {std::pair{19, 2}, {36, 2}, {5, 19}, {306, 309}}) EXPECT_EQ(full.pixel(x, y), kCream);
   set.addToPasteboard(solid(16, 16, F::Bits32, kBlue));
-  EXPECT_EQ(set.cursor(S::PB16).count, 306);
-  EXPECT_EQ(*set.slot(S::PB16).picture, full);
+  EXPECT_TRUE(set.cursor(S::PB16).count == 306 && *set.slot(S::PB16).picture == full);
   for (F f : {F::Bits4, F::Bits32, F::Bits1}) set.addToPasteboard(solid(24, 24, f, kRed));
   for (int i = 0; i < 5; ++i) set.addToPasteboard(solid(128, 128, F::Bits8, kBlue));
   EXPECT_EQ(set.slot(S::PB32).depth, 7) << "the deepest picture it holds";
@@ -69,21 +68,19 @@ TEST(IconSet, PasteboardCellsFillRowsByWidthClassThenStopWhenFull) {
   const Bitmap &pb16 = *set.slot(S::PB16).picture, &pb128 = *set.slot(S::PB128).picture;
   EXPECT_TRUE(pb16.width() == 320 && pb16.height() == 328);
   for (auto [x, y] : {std::pair{0, 20}, {319, 38}, {0, 326}}) EXPECT_EQ(pb16.pixel(x, y), kBlack) << y;
-  for (int y : {0, 2, 19, 21, 327}) EXPECT_EQ(pb16.pixel(319, y), kCream) << y;
-  for (int y : {132, 262}) EXPECT_EQ(pb128.pixel(100, y), kBlack) << y;
-  EXPECT_EQ(pb128.pixel(100, 131), kCream);
+  for (int y : {2, 19, 21, 327}) EXPECT_EQ(pb16.pixel(319, y), kCream) << y;
+  EXPECT_TRUE(pb128.pixel(100, 132) == kBlack && pb128.pixel(100, 262) == kBlack && pb128.pixel(100, 131) == kCream);
 }
 
 TEST(IconSet, PicturesOfOtherSizesCoverTheTopLeftInALayoutThatHoldsThem) {
   IconSet set;
   set.offerBitmap(S::ic12, solid(16, 12, F::Bits8, kRed));  // in its 16x16 control, white below
   const Bitmap& mini = *set.slot(S::ic12).picture;
-  EXPECT_TRUE(mini.width() == 16 && mini.height() == 16 && mini.format() == F::Bits8);
-  EXPECT_TRUE(mini.pixel(15, 11) == kRed && mini.pixel(0, 12) == kWhite);
+  EXPECT_TRUE(mini.width() == 16 && mini.height() == 16 && mini.format() == F::Bits8 && mini.pixel(15, 11) == kRed &&
+              mini.pixel(0, 12) == kWhite);
   const Bitmap blue4 = solid(8, 8, F::Bits4, kBlue);  // another palette: the slot turns 32-bit
   set.drawIntoSlot(S::ic12, blue4);
-  EXPECT_EQ(mini.format(), F::Bits32);
-  EXPECT_EQ(mini.pixel(7, 7), blue4.pixel(0, 0));
+  EXPECT_TRUE(mini.format() == F::Bits32 && mini.pixel(7, 7) == blue4.pixel(0, 0));
   EXPECT_TRUE(mini.pixel(8, 8) == kRed && mini.pixel(8, 12) == kWhite);
   set.offerBitmap(S::ic32, solid(24, 24, F::Bits32, kHalfGreen));
   const Bitmap& p32 = *set.slot(S::ic32).picture;
@@ -99,7 +96,7 @@ TEST(IconSet, PicturesOfOtherSizesCoverTheTopLeftInALayoutThatHoldsThem) {
   EXPECT_EQ(set.slot(S::ic12).picture->pixel(3, 3), (Bgra{10, 20, 30, 255}));
 }
 
-TEST(Slots, IconSizesFindTheirSlotsAndWidthsTheirPasteboard) {
+TEST(Slots, SizesFindTheirSlotsWidthsTheirPasteboardAndElementTypesTheirSlots) {
   for (const SlotInfo& s : slotTable())
     EXPECT_TRUE(slotFromName(s.name) == s.id && slotInfo(s.partner).partner == s.id) << s.name;
   const struct { int w, h; std::optional<S> colour, mask; } sizes[] = {
@@ -111,9 +108,7 @@ TEST(Slots, IconSizesFindTheirSlotsAndWidthsTheirPasteboard) {
       {33, {}}, {40, S::PB48}, {64, S::PB128}, {80, S::PB128}, {127, {}}, {129, {}}};
   for (auto [w, pasteboard] : widths)
     EXPECT_EQ(widthClassOf(w) ? std::optional(widthClassOf(w)->pasteboard) : std::nullopt, pasteboard) << w;
-}
-
-TEST(ElementTypes, EveryTypeIsFoundByItsCodeAndShapeAndFeedsTheSlotOfItsSize) {
+  // Every element type is found by its code and shape and feeds the slot of its size.
   for (const ElementType& t : elementTypes()) {
     EXPECT_EQ(findElementType(t.name()), &t);
     if (t.role == ElementRole::Container) continue;

@@ -27,7 +27,7 @@ Bitmap noise(int w, int h, F format, unsigned seed, int levels) {
 
 }  // namespace
 
-TEST(ColourDepth, MenuChecksTheStoredDepthAndConversionsUseTheProgramsPalettes) {
+TEST(ColourDepth, MenuConversionsAndColourCounts) {
   core::IconSet board;
   core::Slot& slot = board.slot(SlotId::ic32);
   EXPECT_EQ(imageops::depthMenuChoice(board, SlotId::ic32), std::nullopt);
@@ -52,9 +52,7 @@ TEST(ColourDepth, MenuChecksTheStoredDepthAndConversionsUseTheProgramsPalettes) 
   }
   imageops::convertSlot(board, SlotId::ic16, F::Bits8);
   EXPECT_FALSE(board.slot(SlotId::ic16).picture);
-}
-
-TEST(ColourCount, CountsDistinctColoursIgnoringAlphaAtEverySize) {
+  // Distinct colours, alpha ignored, at every size.
   unsigned seed = 10;
   for (auto [w, h] : {std::pair{1, 1}, {12, 16}, {64, 65}, {128, 128}, {320, 328}})
     for (int levels : {2, 5, 256})
@@ -66,7 +64,6 @@ TEST(ColourCount, CountsDistinctColoursIgnoringAlphaAtEverySize) {
         EXPECT_EQ(imageops::countColours(b), int(colours.size())) << w << "x" << h << " " << levels;
       }
   for (F indexed : {F::Bits8, F::Bits16}) EXPECT_EQ(imageops::countColours(Bitmap(4, 4, indexed)), -1) << "not counted";
-  core::IconSet board;
   EXPECT_EQ(imageops::countSlotColours(board, SlotId::ic128), 0);
   board.offerBitmap(SlotId::ic128, test::solid(128, 128, F::Bits1, core::kBlack));
   EXPECT_EQ(imageops::countSlotColours(board, SlotId::ic128), 1);

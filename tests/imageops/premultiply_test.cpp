@@ -8,7 +8,7 @@ using core::Bgra;
 using core::Bitmap;
 using core::SlotId;
 
-TEST(Premultiply, EveryColourAndAlphaRoundsDownAndSaturates) {
+TEST(Premultiply, EveryColourAndAlphaRoundsDownAndSaturatesAlsoOnASlot) {
   // Column: channel value c, row: alpha; the three channels hold c, 255 - c and c / 2.
   Bitmap b(256, 256, core::PixelFormat::Bits32);
   for (int a = 0; a < 256; ++a)
@@ -26,9 +26,7 @@ TEST(Premultiply, EveryColourAndAlphaRoundsDownAndSaturates) {
         ASSERT_EQ(multiplied.pixel(c, a).alpha + back.pixel(c, a).alpha, 2 * a);
       }
   EXPECT_EQ(multiplied.pixel(200, 128), (Bgra{100, 27, 50, 128}));  // 200 * 128 / 255 = 100.4
-}
-
-TEST(Premultiply, SlotPictureIsWidenedAndEachApplicationWorksOnTheLast) {
+  // On a slot: widened, and each application works on the last.
   core::IconSet board;
   Bitmap eight(32, 32, core::PixelFormat::Bits8);
   eight.setIndex(1, 1, 200);
