@@ -12,11 +12,9 @@ using vexilo::test::solid;
 using F = PixelFormat;
 using S = SlotId;
 
-namespace {
-constexpr Bgra kRed{0, 0, 255, 255}, kBlue{255, 0, 0, 255}, kHalfGreen{0, 200, 0, 128};
-}  // namespace
+static constexpr Bgra kRed{0, 0, 255, 255}, kBlue{255, 0, 0, 255}, kHalfGreen{0, 200, 0, 128};
 
-TEST(IconSet, ASlotKeepsTheDeepestPictureAndOfEqualDepthsTheFirst) {
+TEST(IconSet, ASlotKeepsTheDeepestPictureOfEqualDepthsTheFirstAtItsTopLeft) {
   IconSet set;
   const Bitmap eight = solid(32, 32, F::Bits8, kRed), eightBlue = solid(32, 32, F::Bits8, kBlue);
   const Bitmap deep = solid(32, 32, F::Bits32, kHalfGreen), mono = solid(32, 32, F::Bits1, kBlue);
@@ -39,9 +37,30 @@ TEST(IconSet, ASlotKeepsTheDeepestPictureAndOfEqualDepthsTheFirst) {
   broken.resize(broken.size() / 2);
   EXPECT_TRUE(set.storeBitmapFile(S::ic48, file, 0) && set.storeBitmapFile(S::im48, file, 1 << 20));
   EXPECT_EQ(set.slot(S::ic48).depth, 6);
-  EXPECT_FALSE(set.storeBitmapFile(S::ic16, broken, 0));
-  EXPECT_FALSE(set.storeBitmapFile(S::ic16, ByteBuffer{'B', 'M'}, 0));
-  EXPECT_FALSE(set.slot(S::ic16).filled() || set.cursor(S::PB32).count != 5);
+  EXPECT_FALSE(set.storeBitmapFile(S::ic16, broken, 0) || set.storeBitmapFile(S::ic16, ByteBuffer{'B', 'M'}, 0) ||
+               set.slot(S::ic16).filled() || set.cursor(S::PB32).count != 5);
+  // Pictures of other sizes cover the top-left in a layout that holds them.
+  set.offerBitmap(S::ic12, solid(16, 12, F::Bits8, kRed));  // in its 16x16 control, white below
+  const Bitmap& mini = *set.slot(S::ic12).picture;
+  EXPECT_TRUE(mini.width() == 16 && mini.height() == 16 && mini.format() == F::Bits8 && mini.pixel(15, 11) == kRed &&
+              mini.pixel(0, 12) == kWhite);
+  const Bitmap blue4 = solid(8, 8, F::Bits4, kBlue);  // another palette: the slot turns 32-bit
+  set.drawIntoSlot(S::ic12, blue4);
+  EXPECT_TRUE(mini.format() == F::Bits32 && mini.pixel(7, 7) == blue4.pixel(0, 0));
+  EXPECT_TRUE(mini.pixel(8, 8) == kRed && mini.pixel(8, 12) == kWhite);
+  set.wipeSlot(S::ic32);
+  set.offerBitmap(S::ic32, solid(24, 24, F::Bits32, kHalfGreen));
+  const Bitmap& p32 = *set.slot(S::ic32).picture;
+  EXPECT_TRUE(p32.pixel(23, 23) == kHalfGreen && p32.pixel(24, 0) == kWhite) << "alpha kept, white around";
+  const Bitmap big = vexilo::test::pattern(640, 480, F::Bits24);
+  set.offerBitmap(S::ic128, big);
+  EXPECT_EQ(*set.slot(S::ic128).picture, vexilo::test::pattern(128, 128, F::Bits24)) << "clipped";
+  // All alpha 0: a whole picture is stored as it is, part of a larger one opaque, as shown.
+  const Bitmap clear = solid(16, 16, F::Bits32, {10, 20, 30, 0});
+  set.offerBitmap(S::ic16, clear);
+  set.offerBitmap(S::ic12, solid(16, 12, F::Bits32, {10, 20, 30, 0}));
+  EXPECT_EQ(*set.slot(S::ic16).picture, clear);
+  EXPECT_EQ(set.slot(S::ic12).picture->pixel(3, 3), (Bgra{10, 20, 30, 255}));
 }
 
 TEST(IconSet, PasteboardCellsFillRowsByWidthClassThenStopWhenFull) {
@@ -72,36 +91,12 @@ TEST(IconSet, PasteboardCellsFillRowsByWidthClassThenStopWhenFull) {
   EXPECT_TRUE(pb128.pixel(100, 132) == kBlack && pb128.pixel(100, 262) == kBlack && pb128.pixel(100, 131) == kCream);
 }
 
-TEST(IconSet, PicturesOfOtherSizesCoverTheTopLeftInALayoutThatHoldsThem) {
-  IconSet set;
-  set.offerBitmap(S::ic12, solid(16, 12, F::Bits8, kRed));  // in its 16x16 control, white below
-  const Bitmap& mini = *set.slot(S::ic12).picture;
-  EXPECT_TRUE(mini.width() == 16 && mini.height() == 16 && mini.format() == F::Bits8 && mini.pixel(15, 11) == kRed &&
-              mini.pixel(0, 12) == kWhite);
-  const Bitmap blue4 = solid(8, 8, F::Bits4, kBlue);  // another palette: the slot turns 32-bit
-  set.drawIntoSlot(S::ic12, blue4);
-  EXPECT_TRUE(mini.format() == F::Bits32 && mini.pixel(7, 7) == blue4.pixel(0, 0));
-  EXPECT_TRUE(mini.pixel(8, 8) == kRed && mini.pixel(8, 12) == kWhite);
-  set.offerBitmap(S::ic32, solid(24, 24, F::Bits32, kHalfGreen));
-  const Bitmap& p32 = *set.slot(S::ic32).picture;
-  EXPECT_TRUE(p32.pixel(23, 23) == kHalfGreen && p32.pixel(24, 0) == kWhite) << "alpha kept, white around";
-  const Bitmap big = vexilo::test::pattern(640, 480, F::Bits24);
-  set.offerBitmap(S::ic128, big);
-  EXPECT_EQ(*set.slot(S::ic128).picture, vexilo::test::pattern(128, 128, F::Bits24)) << "clipped";
-  // All alpha 0: a whole picture is stored as it is, part of a larger one opaque, as shown.
-  const Bitmap clear = solid(16, 16, F::Bits32, {10, 20, 30, 0});
-  set.offerBitmap(S::ic16, clear);
-  set.offerBitmap(S::ic12, solid(16, 12, F::Bits32, {10, 20, 30, 0}));
-  EXPECT_EQ(*set.slot(S::ic16).picture, clear);
-  EXPECT_EQ(set.slot(S::ic12).picture->pixel(3, 3), (Bgra{10, 20, 30, 255}));
-}
-
 TEST(Slots, SizesFindTheirSlotsWidthsTheirPasteboardAndElementTypesTheirSlots) {
   for (const SlotInfo& s : slotTable())
     EXPECT_TRUE(slotFromName(s.name) == s.id && slotInfo(s.partner).partner == s.id) << s.name;
   const struct { int w, h; std::optional<S> colour, mask; } sizes[] = {
-      {16, 12, S::ic12, S::im12}, {16, 16, S::ic16, S::im16}, {48, 48, S::ic48, S::im48},
-      {128, 128, S::ic128, S::im128}, {12, 16, {}, {}}, {24, 24, {}, {}}, {320, 328, {}, {}}};
+      {16, 12, S::ic12, S::im12}, {16, 16, S::ic16, S::im16}, {48, 48, S::ic48, S::im48}, {128, 128, S::ic128, S::im128},
+      {12, 16, {}, {}}, {24, 24, {}, {}}, {320, 328, {}, {}}};
   for (const auto& c : sizes)
     EXPECT_TRUE(colourSlotOf(c.w, c.h) == c.colour && maskSlotOf(c.w, c.h) == c.mask) << c.w << "x" << c.h;
   const std::pair<int, std::optional<S>> widths[] = {{0, {}}, {15, {}}, {17, {}}, {23, {}}, {24, S::PB32},

@@ -8,7 +8,6 @@
 #include "support/memory_settings_store.h"
 
 namespace vexilo::core {
-namespace {
 
 using test::MemorySettingsStore;
 using Root = SettingsRoot;
@@ -18,7 +17,7 @@ const std::string kBase = "Software\\Korvane\\Vexilo\\";
 const std::string kLang = kBase + "Lang", kMru = kBase + "MRU1", kReper = kBase + "Reper";
 
 // The paths the menu lists, "" for an empty item; also checks each label matches its state.
-Paths menuPaths(const RecentMenu& menu) {
+static Paths menuPaths(const RecentMenu& menu) {
   Paths paths;
   for (int i = 0; i < RecentMenu::kItems; ++i) {
     paths.push_back(Settings::pathFromRecentLabel(menu.labels[i]).value_or("?"));
@@ -35,8 +34,7 @@ TEST(Settings, FirstRunUsesTheMachineRootWhenWritableAndEverySettingRoundTrips) 
     Settings settings(store);
     settings.chooseRoot();
     const Root root = machineWritable ? Root::Machine : Root::User;
-    EXPECT_EQ(settings.root(), root);
-    EXPECT_EQ(settings.readLanguage(defaultLanguage(0x0409, 0x040C)), 0);
+    EXPECT_TRUE(settings.root() == root && settings.readLanguage(defaultLanguage(0x0409, 0x040C)) == 0);
     EXPECT_FALSE(settings.loadRecentFiles().reopenEnabled);
     EXPECT_EQ(settings.readLastDir("unchanged"), (std::filesystem::current_path() / "").string());
     EXPECT_TRUE(store.keys.size() == 3 && store.keys.count({root, kLang}) && store.keys.count({root, kMru}) &&
@@ -57,19 +55,15 @@ TEST(Settings, FirstRunUsesTheMachineRootWhenWritableAndEverySettingRoundTrips) 
   MemorySettingsStore store;
   for (const auto& key : {kLang, kMru, kReper}) store.unopenable.insert({Root::User, key});
   Settings settings(store);
-  EXPECT_EQ(settings.readLanguage(10000), 0);
   settings.writeLastDir("/x/y.ico");
-  EXPECT_EQ(settings.readLastDir("keep me"), "keep me");
   RecentMenu menu = settings.loadRecentFiles();
   settings.addRecentFile("/a.ico", menu);
-  EXPECT_FALSE(menu.reopenEnabled);
-  EXPECT_EQ(menuPaths(menu), Paths(5, ""));
-  EXPECT_TRUE(store.keys.empty());
+  EXPECT_TRUE(settings.readLanguage(10000) == 0 && settings.readLastDir("keep me") == "keep me" && !menu.reopenEnabled);
+  EXPECT_TRUE(menuPaths(menu) == Paths(5, "") && store.keys.empty());
   // The language value reads like atoi of its first seven characters.
   const struct { const char* text; int current, expected; } cases[] = {
-      {"1", 0, 10000},       {"0", 10000, 0}, {"", 10000, 10000}, {"", 0, 0},
-      {"  12abc", 0, 10000}, {"x", 10000, 0}, {"-3", 0, 10000},   {"+0", 10000, 0},
-      {"0000001", 0, 10000}, {"00000001", 10000, 0}};
+      {"1", 0, 10000}, {"0", 10000, 0}, {"", 10000, 10000}, {"", 0, 0}, {"  12abc", 0, 10000}, {"x", 10000, 0},
+      {"-3", 0, 10000}, {"+0", 10000, 0}, {"0000001", 0, 10000}, {"00000001", 10000, 0}};
   for (const auto& c : cases) {
     MemorySettingsStore store;
     store.keys[{Root::User, kLang}] = {{"", c.text}};
@@ -83,10 +77,9 @@ TEST(Settings, RecentFilesMoveToTheTopDropTheOldestAndKeepForeignValues) {
   RecentMenu menu;
   const std::pair<const char*, Paths> steps[] = {
       {"/A", {"/A", "", "", "", ""}}, {"/B", {"/B", "/A", "", "", ""}}, {"/A", {"/A", "/B", "", "", ""}},
-      {"/3", {"/3", "/A", "/B", "", ""}}, {"/4", {"/4", "/3", "/A", "/B", ""}},
-      {"/5", {"/5", "/4", "/3", "/A", "/B"}}, {"/6", {"/6", "/5", "/4", "/3", "/A"}},
-      {"/4", {"/4", "/6", "/5", "/3", "/A"}}, {"/M y", {"/M y", "/4", "/6", "/5", "/3"}},
-      {"/m Y", {"/m Y", "/M y", "/4", "/6", "/5"}}};  // compared byte for byte
+      {"/3", {"/3", "/A", "/B", "", ""}}, {"/4", {"/4", "/3", "/A", "/B", ""}}, {"/5", {"/5", "/4", "/3", "/A", "/B"}},
+      {"/6", {"/6", "/5", "/4", "/3", "/A"}}, {"/4", {"/4", "/6", "/5", "/3", "/A"}},
+      {"/M y", {"/M y", "/4", "/6", "/5", "/3"}}, {"/m Y", {"/m Y", "/M y", "/4", "/6", "/5"}}};  // byte for byte
   for (const auto& [path, expected] : steps) {
     settings.addRecentFile(path, menu);
     EXPECT_EQ(menuPaths(menu), expected) << path;
@@ -109,5 +102,4 @@ TEST(Settings, RecentFilesMoveToTheTopDropTheOldestAndKeepForeignValues) {
   EXPECT_EQ(stored, (Values{{"alpha", "/N"}, {"", "/Q"}, {"3", "/Q"}, {"4", "/R"}, {"5", ""}, {"6", "/Z"}, {"2", "/P"}}));
 }
 
-}  // namespace
 }  // namespace vexilo::core

@@ -12,10 +12,8 @@ using core::Bitmap;
 using core::SlotId;
 using F = core::PixelFormat;
 
-namespace {
-
 // Random channels of `levels` evenly spaced values each.
-Bitmap noise(int w, int h, F format, unsigned seed, int levels) {
+static Bitmap noise(int w, int h, F format, unsigned seed, int levels) {
   std::mt19937 random(seed);
   auto channel = [&] { return static_cast<std::uint8_t>(random() % levels * 255 / (levels - 1)); };
   Bitmap b(w, h, F::Bits32);
@@ -24,8 +22,6 @@ Bitmap noise(int w, int h, F format, unsigned seed, int levels) {
   b.convertTo(format);
   return b;
 }
-
-}  // namespace
 
 TEST(ColourDepth, MenuConversionsAndColourCounts) {
   core::IconSet board;

@@ -19,17 +19,12 @@ class FakePrompter : public core::Prompter {
   std::deque<std::optional<std::string>> paths;
 
   void showInfo(const std::string& text) override { infos.push_back(text); }
-  bool askYesNo(const std::string& text) override {
-    questions.push_back(text);
-    return pop(answers, false);
-  }
+  bool askYesNo(const std::string& text) override { return questions.push_back(text), pop(answers, false); }
   std::optional<std::string> askOpenPath(const core::FileDialogRequest& request) override {
-    openDialogs.push_back(request);
-    return pop(paths, {});
+    return openDialogs.push_back(request), pop(paths, {});
   }
   std::optional<std::string> askSavePath(const core::FileDialogRequest& request) override {
-    saveDialogs.push_back(request);
-    return pop(paths, {});
+    return saveDialogs.push_back(request), pop(paths, {});
   }
 
  private:
@@ -45,8 +40,7 @@ class FakePrompter : public core::Prompter {
 class RecordingHelp : public core::HelpViewer {
  public:
   struct Call {
-    std::string kind;  // "context", "index" or "search"
-    std::string path;
+    std::string kind, path;  // kind "context", "index" or "search"
     int context = 0;
     std::string query;
   };
