@@ -5,14 +5,13 @@
 
 using namespace vexilo::core;
 using F = PixelFormat;
-using Bytes8 = std::vector<std::uint8_t>;
 
 TEST(Bitmap, EachFormatPacksAndWidensItsPixels) {
   Bitmap mono(10, 1, F::Bits1), nibbles(3, 1, F::Bits4), b16(2, 1, F::Bits16), b15(1, 1, F::Bits15);
   for (int x : {0, 9}) mono.setIndex(x, 0, 1);
   for (int x = 0; x < 3; ++x) nibbles.setIndex(x, 0, 0xA5F >> (8 - 4 * x) & 0xF);
-  EXPECT_EQ(mono.data(), (Bytes8{0x80, 0x40})) << "leftmost pixel in the high bit";
-  EXPECT_EQ(nibbles.data(), (Bytes8{0xA5, 0xF0}));
+  EXPECT_EQ(mono.data(), (std::vector<std::uint8_t>{0x80, 0x40})) << "leftmost pixel in the high bit";
+  EXPECT_EQ(nibbles.data(), (std::vector<std::uint8_t>{0xA5, 0xF0}));
   b15.data() = {0xFF, 0x7F};  // every channel at its maximum widens to 255
   b16.data() = {0x00, 0xF8, 0xE0, 0x07};  // pure red, pure green
   EXPECT_TRUE(b15.pixel(0, 0) == kWhite && mono.pixel(1, 0) == kWhite);
@@ -37,8 +36,8 @@ TEST(Bitmap, ConversionsTakeTheNearestColourRoundTripAndDrawingClips) {
     for (int x = 0; x < 4; ++x) EXPECT_EQ(indexed.index(x, 0), c.indices[x]) << x;
   }
   // Every palette entry and every direct value comes back from 32 bits; alpha is opaque after 24.
-  std::vector<Bitmap> pictures{Bitmap(256, 1, F::Bits8), Bitmap(5, 3, F::Bits15),
-                               Bitmap(5, 3, F::Bits16), Bitmap(5, 3, F::Bits24)};
+  std::vector<Bitmap> pictures{Bitmap(256, 1, F::Bits8), Bitmap(5, 3, F::Bits15), Bitmap(5, 3, F::Bits16),
+                               Bitmap(5, 3, F::Bits24)};
   for (Bitmap& p : pictures) {
     const bool b15 = p.format() == F::Bits15;
     for (std::size_t i = 0; i < p.data().size(); ++i)

@@ -68,8 +68,7 @@ TEST(EditCommands, WipeOutEmptiesWhatTheTabShows) {
            (!isPasteboard(id) || board.cursor(id).count == other.cursor(id).count);
   };
   for (auto [tab, boardAs, pasteboardsAs] : {std::tuple{MainTab::Palettes, &filled, &filled},
-                                             {MainTab::Pasteboard, &filled, &fresh},
-                                             {MainTab::Board, &fresh, &filled}}) {
+                                             {MainTab::Pasteboard, &filled, &fresh}, {MainTab::Board, &fresh, &filled}}) {
     board = filled;
     wipeOut(board, tab);
     for (SlotId id : kBoardSlots) EXPECT_TRUE(same(*boardAs, id)) << slotName(id);

@@ -32,7 +32,6 @@ TEST(FileHelpers, OnlyFilesExistAreReadWithinTheLimitAndDatesCountFrom1904) {
     ::setenv("TZ", c.zone, 1);
     EXPECT_EQ(timeZoneShift(c.t), c.shift) << c.zone << " " << c.t;
   }
-  if (old) ::setenv("TZ", saved.c_str(), 1);
-  else ::unsetenv("TZ");
+  old ? ::setenv("TZ", saved.c_str(), 1) : ::unsetenv("TZ");
   ::tzset();
 }

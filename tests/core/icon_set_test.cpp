@@ -20,10 +20,9 @@ TEST(IconSet, ASlotKeepsTheDeepestPictureOfEqualDepthsTheFirstAtItsTopLeft) {
   const Bitmap deep = solid(32, 32, F::Bits32, kHalfGreen), mono = solid(32, 32, F::Bits1, kBlue);
   const struct { const Bitmap& offered; const Bitmap& kept; int depth; } steps[] = {
       {eight, eight, 3}, {eightBlue, eight, 3}, {deep, deep, 7}, {eight, deep, 7}};
-  for (const auto& s : steps) {
+  for (const auto& s : steps) {  // alpha stored, not blended
     set.offerBitmap(S::ic32, s.offered);
-    EXPECT_EQ(*set.slot(S::ic32).picture, s.kept);  // alpha stored, not blended
-    EXPECT_EQ(set.slot(S::ic32).depth, s.depth);
+    EXPECT_TRUE(*set.slot(S::ic32).picture == s.kept && set.slot(S::ic32).depth == s.depth) << s.depth;
   }
   EXPECT_EQ(set.cursor(S::PB32).count, 4) << "the pasteboard receives every picture";
   set.wipeSlot(S::ic32);
@@ -52,8 +51,7 @@ TEST(IconSet, ASlotKeepsTheDeepestPictureOfEqualDepthsTheFirstAtItsTopLeft) {
   set.offerBitmap(S::ic32, solid(24, 24, F::Bits32, kHalfGreen));
   const Bitmap& p32 = *set.slot(S::ic32).picture;
   EXPECT_TRUE(p32.pixel(23, 23) == kHalfGreen && p32.pixel(24, 0) == kWhite) << "alpha kept, white around";
-  const Bitmap big = vexilo::test::pattern(640, 480, F::Bits24);
-  set.offerBitmap(S::ic128, big);
+  set.offerBitmap(S::ic128, vexilo::test::pattern(640, 480, F::Bits24));
   EXPECT_EQ(*set.slot(S::ic128).picture, vexilo::test::pattern(128, 128, F::Bits24)) << "clipped";
   // All alpha 0: a whole picture is stored as it is, part of a larger one opaque, as shown.
   const Bitmap clear = solid(16, 16, F::Bits32, {10, 20, 30, 0});

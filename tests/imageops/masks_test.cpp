@@ -19,8 +19,7 @@ TEST(Masks, KeyedOnWhiteBelowThirtyTwoBitsAndCutFromAlphaAbove) {
   board.offerBitmap(SlotId::ic128, alpha);
   const Bitmap before = *board.slot(SlotId::ic12).picture;
   imageops::createAllMasks(board);
-  imageops::createMask(board, SlotId::ic128);  // the 128 pair has no mask making
-  imageops::createMask(board, SlotId::imNB);
+  for (SlotId none : {SlotId::ic128, SlotId::imNB}) imageops::createMask(board, none);  // the 128 pair has none
   for (SlotId none : {SlotId::im128, SlotId::imNB, SlotId::im16}) EXPECT_FALSE(board.slot(none).picture);
   EXPECT_EQ(*board.slot(SlotId::ic12).picture, before) << "the colour image is never changed";
 

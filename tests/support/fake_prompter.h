@@ -3,8 +3,6 @@
 #pragma once
 
 #include <deque>
-#include <optional>
-#include <string>
 #include <vector>
 
 #include "core/interaction.h"

@@ -7,10 +7,7 @@
 #include <algorithm>
 #include <map>
 #include <set>
-#include <string>
-#include <string_view>
 #include <utility>
-#include <vector>
 
 #include "core/settings.h"
 
@@ -40,9 +37,9 @@ class MemorySettingsStore : public core::SettingsStore {
     const auto key = keys.find({root, std::string(path)});  // only an opened (so existing) key takes values
     if (!allowed(root) || key == keys.end()) return false;
     auto& values = key->second;
-    const auto it = std::find_if(values.begin(), values.end(), [&](const auto& v) { return v.name == name; });
-    if (it != values.end()) it->text = std::string(text);
-    else values.push_back({std::string(name), std::string(text)});
+    auto it = std::find_if(values.begin(), values.end(), [&](const auto& v) { return v.name == name; });
+    if (it == values.end()) it = values.insert(it, {std::string(name), {}});
+    it->text = std::string(text);
     return true;
   }
 

@@ -53,14 +53,11 @@ int runCommand(const std::string& command) {
 }
 
 bool pillowAvailable() {
-  static const bool available = runPython("open(sys.argv[1], 'w')", {}).has_value();
+  static const bool available = runPython("open(sys.argv[1], 'w')", {}).has_value();  // asked once
   return available;
 }
 
-bool icns2pngAvailable() {
-  static const bool available = std::filesystem::exists("/usr/bin/icns2png") && pillowAvailable();
-  return available;
-}
+bool icns2pngAvailable() { return std::filesystem::exists("/usr/bin/icns2png") && pillowAvailable(); }
 
 std::optional<RgbaImage> decodeWithPillow(const std::filesystem::path& file) {
   return pillowDump("im = Image.open(sys.argv[2])\n", {file.string()});
