@@ -20,12 +20,10 @@ TEST(SaveFlow, AnExistingFileIsReplacedWholeOnlyAfterYes) {
   EXPECT_EQ(dialog.filter, "icns Files [*.icns]|*.icns|All Files [*.*]|*.*");
   prompter.paths = {target, target, std::nullopt, fresh};
   prompter.answers = {false, true};
-  EXPECT_EQ(core::chooseSaveTarget(ctx, dialog), std::nullopt) << "No to the question";
-  EXPECT_EQ(core::chooseSaveTarget(ctx, dialog), target);
-  EXPECT_EQ(core::chooseSaveTarget(ctx, dialog), std::nullopt) << "cancelled dialog";
-  EXPECT_EQ(core::chooseSaveTarget(ctx, dialog), fresh) << "a new file is not asked about";
-  const std::string question = core::formatMessage(core::lookupString(1051), target);
-  EXPECT_EQ(prompter.questions, std::vector<std::string>(2, question));
+  // No to the question, Yes, a cancelled dialog, a new file that is not asked about.
+  const std::optional<std::string> none, chosen[] = {none, target, none, fresh};
+  for (const auto& path : chosen) EXPECT_EQ(core::chooseSaveTarget(ctx, dialog), path);
+  EXPECT_EQ(prompter.questions, std::vector<std::string>(2, core::formatMessage(core::lookupString(1051), target)));
 
   EXPECT_EQ(core::writeOutput(ctx, target, core::ByteBuffer{9, 8}), core::Outcome::Written);
   EXPECT_EQ(test::readFile(target), (core::ByteBuffer{9, 8}));
@@ -34,8 +32,8 @@ TEST(SaveFlow, AnExistingFileIsReplacedWholeOnlyAfterYes) {
   const auto nowhere = (dir / "missing" / "b.ico").string();
   EXPECT_EQ(core::writeOutput(ctx, nowhere, core::ByteBuffer{1}), core::Outcome::Failed);
   EXPECT_EQ(core::writeOutput(ctx, (dir / "c.ico").string(), core::ByteBuffer{1}), core::Outcome::Failed);
-  EXPECT_EQ(prompter.infos.at(0), "File\n" + nowhere + "\ncould not be opened or created.");
-  EXPECT_EQ(prompter.infos.size(), 2u);
+  EXPECT_EQ(prompter.infos, (std::vector<std::string>{"File\n" + nowhere + "\ncould not be opened or created.",
+                                                      "File\n" + (dir / "c.ico").string() + "\ncould not be opened or created."}));
   EXPECT_TRUE(std::filesystem::is_empty(dir / "c.ico"));
   EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()), {}), 2);
 }

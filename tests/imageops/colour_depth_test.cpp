@@ -12,10 +12,8 @@ using core::Bitmap;
 using core::SlotId;
 using F = core::PixelFormat;
 
-namespace {
-
 // Random channels of `levels` evenly spaced values each.
-Bitmap noise(int w, int h, F format, unsigned seed, int levels) {
+static Bitmap noise(int w, int h, F format, unsigned seed, int levels) {
   std::mt19937 random(seed);
   auto channel = [&] { return static_cast<std::uint8_t>(random() % levels * 255 / (levels - 1)); };
   Bitmap b(w, h, F::Bits32);
@@ -25,55 +23,43 @@ Bitmap noise(int w, int h, F format, unsigned seed, int levels) {
   return b;
 }
 
-}  // namespace
-
-TEST(ColourDepth, MenuChecksTheStoredDepthAndConversionsUseTheProgramsPalettes) {
+TEST(ColourDepth, MenuConversionsAndColourCounts) {
   core::IconSet board;
+  core::Slot& slot = board.slot(SlotId::ic32);
   EXPECT_EQ(imageops::depthMenuChoice(board, SlotId::ic32), std::nullopt);
   for (F f : {F::Bits1, F::Bits4, F::Bits8, F::Bits15, F::Bits16, F::Bits24, F::Bits32}) {
     board.wipeSlot(SlotId::ic32);
     const Bitmap p = noise(32, 32, f, 1, 4);
     board.offerBitmap(SlotId::ic32, p);
-    const bool shown = f == F::Bits1 || f == F::Bits4 || f == F::Bits8 || f == F::Bits32;
-    EXPECT_EQ(imageops::depthMenuChoice(board, SlotId::ic32), shown ? f : F::Bits32);
-    const Bitmap& now = *board.slot(SlotId::ic32).picture;
-    EXPECT_EQ(now.format(), shown ? f : F::Bits32) << "the others are widened";
-    EXPECT_EQ(now.pixel(5, 7), p.pixel(5, 7));
-    EXPECT_EQ(board.slot(SlotId::ic32).depth, core::depthOrdinal(f));
+    const F shown = f == F::Bits1 || f == F::Bits4 || f == F::Bits8 ? f : F::Bits32;  // the others are widened
+    EXPECT_TRUE(imageops::depthMenuChoice(board, SlotId::ic32) == shown && slot.picture->format() == shown);
+    EXPECT_TRUE(slot.picture->pixel(5, 7) == p.pixel(5, 7) && slot.depth == core::depthOrdinal(f));
   }
   const Bitmap source = noise(48, 48, F::Bits32, 3, 6);
-  const struct { F f; const core::Palette& palette; } cases[] = {
-      {F::Bits8, core::macPalette256()}, {F::Bits4, core::macPalette16()}, {F::Bits1, core::monoPalette()}};
-  for (const auto& c : cases) {
-    board.slot(SlotId::ic32).picture = source;
-    imageops::convertSlot(board, SlotId::ic32, c.f);
-    const Bitmap& now = *board.slot(SlotId::ic32).picture;
-    EXPECT_EQ(now.palette(), c.palette);
-    EXPECT_EQ(board.slot(SlotId::ic32).depth, 7) << "the recorded depth stays";
-    const core::Bgra p = source.pixel(3, 4);
-    EXPECT_EQ(now.index(3, 4), core::nearestIndex(c.palette, {p.red, p.green, p.blue}));
+  const core::Bgra p = source.pixel(3, 4);
+  const std::pair<F, const core::Palette*> cases[] = {
+      {F::Bits8, &core::macPalette256()}, {F::Bits4, &core::macPalette16()}, {F::Bits1, &core::monoPalette()}};
+  for (auto [f, palette] : cases) {
+    slot.picture = source;
+    imageops::convertSlot(board, SlotId::ic32, f);
+    EXPECT_EQ(slot.picture->palette(), *palette);
+    EXPECT_EQ(slot.depth, 7) << "the recorded depth stays";
+    EXPECT_EQ(slot.picture->index(3, 4), core::nearestIndex(*palette, {p.red, p.green, p.blue}));
   }
   imageops::convertSlot(board, SlotId::ic16, F::Bits8);
   EXPECT_FALSE(board.slot(SlotId::ic16).picture);
-}
-
-TEST(ColourCount, CountsDistinctColoursIgnoringAlphaAtEverySize) {
+  // Distinct colours, alpha ignored, at every size.
   unsigned seed = 10;
-  for (auto [w, h] : {std::pair{1, 1}, {12, 16}, {64, 64}, {64, 65}, {128, 128}, {320, 328}})
+  for (auto [w, h] : {std::pair{1, 1}, {12, 16}, {64, 65}, {128, 128}, {320, 328}})
     for (int levels : {2, 5, 256})
       for (F f : {F::Bits24, F::Bits32}) {
         const Bitmap b = noise(w, h, f, ++seed, levels);
         std::set<std::tuple<int, int, int>> colours;
         for (int y = 0; y < h; ++y)
-          for (int x = 0; x < w; ++x) {
-            const core::Bgra c = b.pixel(x, y);
-            colours.insert({c.blue, c.green, c.red});
-          }
+          for (int x = 0; x < w; ++x) colours.insert({b.pixel(x, y).blue, b.pixel(x, y).green, b.pixel(x, y).red});
         EXPECT_EQ(imageops::countColours(b), int(colours.size())) << w << "x" << h << " " << levels;
       }
-  EXPECT_EQ(imageops::countColours(Bitmap(4, 4, F::Bits8)), -1) << "indexed pictures are not counted";
-  EXPECT_EQ(imageops::countColours(Bitmap(4, 4, F::Bits16)), -1);
-  core::IconSet board;
+  for (F indexed : {F::Bits8, F::Bits16}) EXPECT_EQ(imageops::countColours(Bitmap(4, 4, indexed)), -1) << "not counted";
   EXPECT_EQ(imageops::countSlotColours(board, SlotId::ic128), 0);
   board.offerBitmap(SlotId::ic128, test::solid(128, 128, F::Bits1, core::kBlack));
   EXPECT_EQ(imageops::countSlotColours(board, SlotId::ic128), 1);

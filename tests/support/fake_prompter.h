@@ -3,22 +3,11 @@
 #pragma once
 
 #include <deque>
-#include <optional>
-#include <string>
-#include <utility>
 #include <vector>
 
 #include "core/interaction.h"
 
 namespace vexilo::test {
-
-template <class T>
-T popOr(std::deque<T>& queue, T fallback) {
-  if (queue.empty()) return fallback;
-  T value = std::move(queue.front());
-  queue.pop_front();
-  return value;
-}
 
 class FakePrompter : public core::Prompter {
  public:
@@ -28,36 +17,35 @@ class FakePrompter : public core::Prompter {
   std::deque<std::optional<std::string>> paths;
 
   void showInfo(const std::string& text) override { infos.push_back(text); }
-  bool askYesNo(const std::string& text) override {
-    questions.push_back(text);
-    return popOr(answers, false);
-  }
+  bool askYesNo(const std::string& text) override { return questions.push_back(text), pop(answers, false); }
   std::optional<std::string> askOpenPath(const core::FileDialogRequest& request) override {
-    openDialogs.push_back(request);
-    return popOr(paths, std::optional<std::string>());
+    return openDialogs.push_back(request), pop(paths, {});
   }
   std::optional<std::string> askSavePath(const core::FileDialogRequest& request) override {
-    saveDialogs.push_back(request);
-    return popOr(paths, std::optional<std::string>());
+    return saveDialogs.push_back(request), pop(paths, {});
+  }
+
+ private:
+  template <class T>
+  static T pop(std::deque<T>& queue, T fallback) {
+    if (queue.empty()) return fallback;
+    T value = queue.front();
+    queue.pop_front();
+    return value;
   }
 };
 
 class RecordingHelp : public core::HelpViewer {
  public:
   struct Call {
-    std::string kind;  // "context", "index" or "search"
-    std::string path;
+    std::string kind, path;  // kind "context", "index" or "search"
     int context = 0;
     std::string query;
   };
   std::vector<Call> calls;
-  void showContext(const std::string& path, int context) override {
-    calls.push_back({"context", path, context, {}});
-  }
+  void showContext(const std::string& path, int context) override { calls.push_back({"context", path, context, {}}); }
   void showIndex(const std::string& path) override { calls.push_back({"index", path, 0, {}}); }
-  void showSearch(const std::string& path, const std::string& query) override {
-    calls.push_back({"search", path, 0, query});
-  }
+  void showSearch(const std::string& path, const std::string& query) override { calls.push_back({"search", path, 0, query}); }
 };
 
 }  // namespace vexilo::test

@@ -13,8 +13,7 @@ inline core::Bitmap pattern(int w, int h, core::PixelFormat format = core::Pixel
   core::Bitmap b(w, h, core::PixelFormat::Bits32);
   for (int y = 0; y < h; ++y)
     for (int x = 0; x < w; ++x)
-      b.setPixel(x, y, {static_cast<std::uint8_t>(x), static_cast<std::uint8_t>(y),
-                        static_cast<std::uint8_t>(x * 7 + y * 3), static_cast<std::uint8_t>(x + 16 * y)});
+      b.setPixel(x, y, {std::uint8_t(x), std::uint8_t(y), std::uint8_t(x * 7 + y * 3), std::uint8_t(x + 16 * y)});
   b.convertTo(format);
   return b;
 }

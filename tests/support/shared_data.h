@@ -28,6 +28,5 @@ void writeFile(const std::filesystem::path& path, core::Bytes bytes);
       GTEST_SKIP() << what << " is missing";                       \
     }                                                              \
   } while (0)
-#define VEXILO_REQUIRE_SHARED()                             \
-  VEXILO_REQUIRE_TOOL(::vexilo::test::sharedAvailable(),    \
-                      "shared test data at " << ::vexilo::test::sharedDir())
+#define VEXILO_REQUIRE_SHARED() \
+  VEXILO_REQUIRE_TOOL(::vexilo::test::sharedAvailable(), "shared test data at " << ::vexilo::test::sharedDir())

@@ -1,19 +1,16 @@
 #include "support/temp_dir.h"
 
-#include <random>
+#include <stdlib.h>
+
 #include <stdexcept>
 #include <string>
 
 namespace vexilo::test {
 
 TempDir::TempDir() {
-  std::random_device rd;
-  for (int attempt = 0; attempt < 100; ++attempt) {
-    path_ = std::filesystem::temp_directory_path() / ("vexilo-test-" + std::to_string(rd()));
-    std::error_code ec;
-    if (std::filesystem::create_directory(path_, ec)) return;
-  }
-  throw std::runtime_error("cannot create a temporary test folder");
+  std::string name = (std::filesystem::temp_directory_path() / "vexilo-test-XXXXXX").string();
+  if (::mkdtemp(name.data()) == nullptr) throw std::runtime_error("cannot create a temporary test folder");
+  path_ = name;
 }
 
 TempDir::~TempDir() {
