@@ -32,8 +32,7 @@ namespace {
 
 Bitmap solid(int w, int h, Bgra c) {
   Bitmap b(w, h, PixelFormat::Bits32);
-  b.fill(c);
-  return b;
+  return b.fill(c), b;
 }
 
 ByteBuffer alphaOf(const Bitmap& b) {
@@ -203,30 +202,6 @@ TEST(IcnsWrite, FamilyRoundTripsAndDecodesAlikeWithPillowAndIcns2png) {
   }
 }
 
-TEST(ElementEncode, OneBitMasksAndNearestColours) {
-  // A raw pair's mask (1 = opaque, shown black) gives opaque as 255, also once an earlier save
-  // has widened it to 32 bits.
-  Session s;
-  ByteBuffer pair(256, 0), expected(1024, 0), out;
-  pair[128] = 0xF0, pair[255] = 0x01;
-  std::fill(expected.begin(), expected.begin() + 4, 255);
-  expected[1023] = 255;
-  core::applyFamily(s.ctx, mac::decodeRawElement(*core::findElementType("ICN#"), pair));
-  for (int pass = 0; pass < 2; ++pass) {
-    ByteBuffer plane;
-    mac::encodeElement32(s.board, SlotId::ic32, SlotId::im32, 32, plane);
-    EXPECT_EQ(plane, expected) << "pass " << pass;
-  }
-  Bitmap pic = solid(32, 32, {0, 0, 240, 255});  // EE0000: 215
-  pic.setPixel(0, 0, {0, 0, 0, 0});               // black: 255
-  pic.setPixel(31, 31, {50, 100, 200, 255});      // CC6633: 58
-  s.board.offerBitmap(SlotId::ic32, pic);
-  mac::writeElement8(s.board, out, SlotId::ic32, 32);
-  ByteBuffer indices(1024, 215);
-  indices[0] = 255, indices[1023] = 58;
-  EXPECT_EQ(out, record("icl8", indices));
-}
-
 TEST(ForkWrite, ResourceForkAndMacBinaryLayoutsByteForByte) {
   const ByteBuffer icns = counting(10000, 3);
   const ByteBuffer header = {0, 0, 1, 0, 0, 0, 0x28, 0x14, 0, 0, 0x27, 0x14, 0, 0, 0, 0x32};
@@ -294,8 +269,8 @@ TEST(MacSave, CustomIconLayoutAndItsMaskByRecordedDepth) {
   ByteBuffer bits(128, 0);  // the line keyed on white, the image and its mask the same bitmap
   bits[40] = 0x0F, bits[41] = 0xFF, bits[42] = 0xF0;
   const ByteBuffer icnElement = record("ICN#", concat({bits, bits}));
-  ByteBuffer icl8;
-  mac::writeElement8(s.board, icl8, SlotId::ic32, 32);
+  ByteBuffer icl8 = concat({{'i', 'c', 'l', '8', 0, 0, 4, 8}, ByteBuffer(1024, 0)});  // white 0, red 35
+  std::fill_n(icl8.begin() + 8 + 10 * 32 + 4, 16, 35);
   s.prompter.paths = {(dir / "Icon.bin").string(), (dir / "none.bin").string()};
   EXPECT_EQ(mac::saveCustomIcon(s.ctx), core::Outcome::Written);
   EXPECT_EQ(s.depth(SlotId::im32), 0) << "the keyed mask shows in im32 without a depth";
@@ -316,8 +291,14 @@ TEST(MacSave, CustomIconLayoutAndItsMaskByRecordedDepth) {
   pair[128 + 5] = 0x3C;
   core::applyFamily(s.ctx, mac::decodeRawElement(*core::findElementType("ICN#"), pair));
   const auto fromPair = mac::buildIcnElement(s.ctx);
+  ByteBuffer alpha(1024, 0), before, after;  // as the 32-bit element's mask, opaque is 255
+  std::fill_n(alpha.begin() + 32 + 10, 4, 255);
+  mac::encodeElement32(s.board, SlotId::ic32, SlotId::im32, 32, before);
   mac::writeIcnsFamily(s.board);
   ASSERT_EQ(s.picture(SlotId::im32).format(), PixelFormat::Bits32);
+  mac::encodeElement32(s.board, SlotId::ic32, SlotId::im32, 32, after);
+  EXPECT_EQ(before, alpha);
+  EXPECT_EQ(after, alpha);
   EXPECT_EQ(mac::buildIcnElement(s.ctx), fromPair);
   EXPECT_EQ((*fromPair)[8 + 5], 0x3C);
   EXPECT_EQ((*fromPair)[8 + 6], 0x00);
