@@ -90,10 +90,7 @@ TEST(ChannelRle, PackChunksByteForByteAndUnpackWithinBounds) {
   ByteBuffer small(5, 0);  // the output span bounds the writes whatever n says
   EXPECT_EQ(mac::unpackChannel(ByteBuffer{0xFF, 1}, 0, small, 1000), 2u);
   EXPECT_EQ(small, (ByteBuffer{1, 0, 0, 0, 1}));
-}
-
-TEST(ChannelRle, RandomPlanesRoundTripWithinTheWorstCase) {
-  std::mt19937 rng(1234);
+  std::mt19937 rng(1234);  // random planes round trip within the worst case
   auto uniform = [&](int lo, int hi) { return std::uniform_int_distribution<int>(lo, hi)(rng); };
   for (int trial = 0; trial < 400; ++trial) {
     // Few distinct values give runs of every length; many give long literal stretches.
@@ -260,8 +257,8 @@ TEST(MacSave, ForksOneSlotAsResourceAndIcnsClick) {
 
 TEST(MacSave, CustomIconLayoutAndItsMaskByRecordedDepth) {
   TempDir dir;
-  Session s;  // ic32: white with a red line in row 10, pixels 4 to 19, as an 8-bit picture
-  Bitmap picture = solid(32, 32, core::kWhite);
+  Session s;
+  Bitmap picture = solid(32, 32, core::kWhite);  // ic32: white, a red line in row 10 from 4 to 19, 8-bit
   for (int x = 4; x < 20; ++x) picture.setPixel(x, 10, {0, 0, 255, 255});
   picture.convertTo(PixelFormat::Bits8);
   s.board.offerBitmap(SlotId::ic32, picture);
