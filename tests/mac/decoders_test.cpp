@@ -172,7 +172,7 @@ TEST(Envelopes, MacBinaryHeaderConditionsAndAppleMagic) {
       {"an unknown length", [](auto&) {}, 0, true},
       {"version byte", [](auto& v) { v[0] = 1; }, 1500, false},
       {"empty name", [](auto& v) { v[1] = 0; }, 1500, false},
-      {"zero inside the name", [](auto& v) { v[4] = 0; }, 1500, false},
+      {"zero as the last character", [](auto& v) { v[6] = 0; }, 1500, false},
       {"no zero after the name", [](auto& v) { v[7] = 'x'; }, 1500, false},
       {"63 characters run into the type", [](auto& v) { v[1] = 63, std::memset(&v[2], 'n', 63); }, 1500, false},
       {"64 characters", [](auto& v) { v[1] = 64, std::memset(&v[2], 'n', 64), v[66] = 0; }, 1500, false},
