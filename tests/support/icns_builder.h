@@ -67,12 +67,10 @@ inline core::Bitmap pattern(int size) {
   core::Bitmap b(size, size, core::PixelFormat::Bits32);
   for (int y = 0; y < size; ++y)
     for (int x = 0; x < size; ++x) {
-      core::Bgra c{200, 90, static_cast<std::uint8_t>(40 + size), 0};
-      if (y >= size / 4)
-        c = {static_cast<std::uint8_t>((x * y + size) % 3 == 0 ? 255 : x ^ y),
-             static_cast<std::uint8_t>(y * 5 + x / 3), static_cast<std::uint8_t>(x * 7 + size), 0};
-      c.alpha = static_cast<std::uint8_t>((x * 2 + y) % 256);
-      b.setPixel(x, y, c);
+      const auto alpha = static_cast<std::uint8_t>((x * 2 + y) % 256);
+      b.setPixel(x, y, y < size / 4 ? core::Bgra{200, 90, std::uint8_t(40 + size), alpha}
+                                    : core::Bgra{std::uint8_t((x * y + size) % 3 == 0 ? 255 : x ^ y),
+                                                 std::uint8_t(y * 5 + x / 3), std::uint8_t(x * 7 + size), alpha});
     }
   return b;
 }
