@@ -1,11 +1,15 @@
 // The real main window on the offscreen platform, driven through its menus: a session that
 // imports files of both systems, edits the board through the pop-up, the Edit menu and the
 // system clipboard, saves with every command and reads each output again; the menus' states;
-// selection, hints, language and the settings kept for the next run.
+// selection, hints, language and the settings kept for the next run; Help, About and Print.
 #include <QAction>
 #include <QClipboard>
 #include <QLabel>
 #include <QMenu>
+#include <QPrintDialog>
+#include <QPrinter>
+#include <QPushButton>
+#include <QScreen>
 #include <QStatusBar>
 #include <QTabWidget>
 #include <QTest>
@@ -16,12 +20,18 @@
 #include <gtest/gtest.h>
 
 #include "core/menu_state.h"
+#include "core/string_table.h"
 #include "support/fake_prompter.h"
 #include "support/memory_settings_store.h"
+#include "support/modal.h"
+#include "support/oracle.h"
 #include "support/pictures.h"
 #include "support/shared_data.h"
 #include "support/temp_dir.h"
+#include "ui/about_box.h"
+#include "ui/help_commands.h"
 #include "ui/main_window.h"
+#include "ui/printing.h"
 #include "ui/qsettings_store.h"
 #include "ui/qt_clipboard.h"
 #include "ui/slot_view.h"
@@ -29,22 +39,21 @@
 using namespace vexilo;
 using core::PixelFormat;
 using core::SlotId;
+using test::WhenModal;
 
 namespace {
 
 // The mean colour difference of two slots' pictures (alpha left out: file formats keep it
 // apart); 1000 for an empty slot or other sizes.
 double meanDiff(const core::Slot& a, const core::Slot& b) {
-  if (!a.picture || !b.picture || a.picture->width() != b.picture->width() ||
-      a.picture->height() != b.picture->height())
+  if (!a.picture || !b.picture || a.picture->width() != b.picture->width() || a.picture->height() != b.picture->height())
     return 1000;
   double sum = 0;
-  const int w = a.picture->width(), n = w * a.picture->height();
-  for (int i = 0; i < n; ++i) {
+  for (int i = 0, w = a.picture->width(), n = w * a.picture->height(); i < n; ++i) {
     const core::Bgra p = a.picture->pixel(i % w, i / w), q = b.picture->pixel(i % w, i / w);
-    sum += std::abs(p.red - q.red) + std::abs(p.green - q.green) + std::abs(p.blue - q.blue);
+    sum += (std::abs(p.red - q.red) + std::abs(p.green - q.green) + std::abs(p.blue - q.blue)) / (3.0 * n);
   }
-  return sum / (3.0 * n);
+  return sum;
 }
 
 class WindowTest : public ::testing::Test {
@@ -89,6 +98,24 @@ class WindowTest : public ::testing::Test {
   test::FakePrompter prompter;
   test::TempDir dir;
   std::unique_ptr<ui::MainWindow> window;
+};
+
+// Help, About and printing: the window's help commands print to a PDF file and open web
+// addresses through `opener`. Help files named after this program lie beside it (made by the
+// build), so the window finds one per language.
+class HelpTest : public WindowTest {
+ protected:
+  void SetUp() override {
+    printer.setOutputFormat(QPrinter::PdfFormat);
+    printer.setOutputFileName(QString::fromStdString((dir / "page.pdf").string()));
+    window = std::make_unique<ui::MainWindow>(store, help, ui::SystemLanguages{0x09, 0x09}, &prompter);
+    ui::installHelpCommands(*window, help, {opener, &printer});
+    window->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(window.get()));
+  }
+  QPrinter printer{QPrinter::HighResolution};
+  std::vector<std::string> urls;
+  ui::UrlOpener opener = [this](const QUrl& url) { urls.push_back(url.toString().toStdString()); };
 };
 
 }  // namespace
@@ -181,10 +208,9 @@ TEST_F(WindowTest, MenusShowTheRulesForWhatTheWindowShows) {
   window->board().offerBitmap(SlotId::ic32, test::pattern(32, 32));  // PB32 too
   window->board().offerBitmap(SlotId::ic48, test::pattern(48, 48, PixelFormat::Bits4));
   QGuiApplication::clipboard()->setImage(QImage(4, 4, QImage::Format_RGB32));
-  // Each case changes the tab; the last one with the clipboard emptied.
-  for (const auto& [tab, pasteboard] : {std::pair{1, 1}, {0, 1}, {2, 0}, {0, 0}}) {
+  // Tab, pasteboard in view and clipboard each differ between two of the cases.
+  for (const auto& [tab, pasteboard, clipboard] : {std::tuple{1, 1, true}, {2, 0, true}, {0, 0, false}}) {
     SCOPED_TRACE(testing::Message() << "tab " << tab << ", pasteboard " << pasteboard);
-    const bool clipboard = tab || pasteboard;
     if (!clipboard) QGuiApplication::clipboard()->clear();
     window->pagePasteboard()->setCurrentIndex(pasteboard);
     window->pageMain()->setCurrentIndex(tab);
@@ -227,12 +253,10 @@ TEST_F(WindowTest, SelectionHintsPicturesAndTheLanguageKeptForTheNextRun) {
   EXPECT_EQ(ui::renderSlot(slot, {1, 2}).pixel(0, 0), qRgb(100, 0, 0));
 
   // Through the system clipboard ours keep their format and pixels; 4-bit ones come back 8-bit.
-  for (int ordinal = 1; ordinal <= 7; ++ordinal) {
+  for (int ordinal : {1, 2, 4, 7}) {  // 1-bit, 4-bit, 16-bit words, 32-bit
     const core::Bitmap b = test::pattern(13, 13, PixelFormat(ordinal));
     const auto back = ui::fromQImage(ui::toQImage(b));
-    ASSERT_TRUE(back);
-    EXPECT_EQ(back->depth, ordinal == 2 ? 3 : ordinal);
-    EXPECT_EQ(back->bitmap.format(), PixelFormat(back->depth));
+    ASSERT_TRUE(back && back->depth == (ordinal == 2 ? 3 : ordinal) && back->bitmap.format() == PixelFormat(back->depth));
     for (int i = 0; i < 13 * 13; ++i) ASSERT_EQ(back->bitmap.pixel(i % 13, i / 13), b.pixel(i % 13, i / 13)) << ordinal;
   }
 
@@ -258,4 +282,86 @@ TEST_F(WindowTest, SelectionHintsPicturesAndTheLanguageKeptForTheNextRun) {
   EXPECT_EQ(window->action("R11")->text(), "1. /data/b.icns");
   EXPECT_TRUE(
       std::filesystem::exists(std::filesystem::path(std::getenv("XDG_CONFIG_DIRS")) / "Korvane/Vexilo.conf"));
+}
+
+TEST_F(HelpTest, HelpItemsAndTheAboutBoxInBothLanguages) {
+  for (const auto& [lang, file, offset, caption] : {std::tuple{"EN", "gui_testse.CHM", 0, "About Vexilo"},
+                                                    std::tuple{"FR", "gui_testsf.CHM", 10000, "À propos de Vexilo"}}) {
+    window->runCommand(lang);
+    EXPECT_EQ(std::filesystem::path(window->helpPath()).filename(), file);
+    help.calls.clear();
+    for (const char* item : {"HU", "HS", "HI", "WH"}) window->action(item)->trigger();
+    ui::AboutBox box(offset, "/opt/vexilo/vexilo.CHM", help, opener, window.get());
+    EXPECT_EQ(box.windowTitle(), QString::fromUtf8(caption));
+    EXPECT_EQ(box.findChild<QLabel*>("ctl111")->text().toStdString(), core::loadLocalString(1056, offset));
+    for (const char* name : {"ctl141", "ctl113", "ctl114"}) box.findChild<QPushButton*>(name)->click();
+    std::vector<std::string> calls;
+    for (const auto& c : help.calls)
+      calls.push_back(c.kind + std::to_string(c.context) + c.query + (c.path == window->helpPath() ? "" : c.path));
+    EXPECT_EQ(calls, (std::vector<std::string>{"context" + std::to_string(998 + offset), "search0Quillon", "index0",
+                                               "context" + std::to_string(1006 + offset) + "/opt/vexilo/vexilo.CHM"}));
+  }
+  EXPECT_EQ(urls, (std::vector<std::string>{"https://support.korvane.example/supporten.php3",
+                                            "mailto:support@korvane.example", "https://www.korvane.example",
+                                            "https://support.korvane.example/supportfr.php3",
+                                            "mailto:support@korvane.example", "https://www.korvane.example"}));
+  // The box is laid out in dialog units: the classic 8-point face's are 6 by 13, and halves
+  // round away from 0.
+  EXPECT_EQ(ui::fromDialogUnits({155, 133, 80, 14}, {6, 13}), QRect(233, 216, 120, 23));
+}
+
+TEST_F(HelpTest, AboutIsModalCentredOverTheWindowAndKeptOnTheScreen) {
+  // The window's last position is kept, but not one on the screen's left edge.
+  QRect placed;
+  for (const QPoint& at : {QPoint(60, 70), QPoint(0, 90)}) {
+    window->move(at);
+    QApplication::processEvents();
+    if (at.x() != 0) placed = window->frameGeometry();
+    QRect shownAt;
+    WhenModal esc([&](QWidget& box) {
+      shownAt = box.frameGeometry();
+      QTest::keyClick(&box, Qt::Key_Escape);
+    });
+    window->action("Aprop")->trigger();
+    EXPECT_EQ(shownAt.topLeft(), ui::centredOver(placed, shownAt.size(), window->screen()->geometry().size()));
+  }
+  // Halves truncate toward zero; past the right or bottom edge the box is pulled back, but a
+  // box larger than the screen keeps its top-left corner on it.
+  EXPECT_EQ(ui::centredOver({10, 10, 357, 241}, {360, 244}, {1024, 768}), QPoint(9, 9));
+  EXPECT_EQ(ui::centredOver({900, 700, 342, 450}, {360, 244}, {1024, 768}), QPoint(664, 524));
+  EXPECT_EQ(ui::centredOver({0, -50, 300, 300}, {2000, 1000}, {1024, 768}), QPoint(0, 0));
+}
+
+TEST_F(HelpTest, PrintPutsTheClientAreaOnOnePortraitPageAndSetupUsesThatPrinter) {
+  for (const auto& [page, scale] : {std::pair{4800, 12}, {742, 1}, {741, 0}, {300, 0}})
+    EXPECT_EQ(ui::printScale(page, 342), scale) << page;
+  core::Bitmap red(128, 128, core::PixelFormat::Bits32);
+  red.fill({0, 0, 255, 255});
+  window->board().offerBitmap(core::SlotId::ic128, red);
+  printer.setPageOrientation(QPageLayout::Landscape);  // Print takes portrait whatever was set
+  window->action("Pr")->trigger();
+  EXPECT_EQ(printer.pageLayout().orientation(), QPageLayout::Portrait);
+  WhenModal cancel([&](QWidget& box) {
+    auto* dialog = qobject_cast<QPrintDialog*>(&box);
+    EXPECT_EQ(dialog ? dialog->printer() : nullptr, &printer);
+    static_cast<QDialog&>(box).reject();
+  });
+  window->action("PrS")->trigger();
+  if (test::runCommand("command -v pdftoppm >/dev/null 2>&1") != 0) {
+    if (test::inCi()) FAIL() << "pdftoppm (poppler-utils) is missing";
+    GTEST_SKIP() << "pdftoppm (poppler-utils) is missing";
+  }
+  ASSERT_EQ(test::runCommand("pdftoppm -r 100 -png " + test::shellQuote((dir / "page.pdf").string()) + " " +
+                             test::shellQuote((dir / "page").string())), 0);
+  EXPECT_FALSE(std::filesystem::exists(dir / "page-2.png"));
+  const QImage page(QString::fromStdString((dir / "page-1.png").string()));
+  // The pages and the status bar, no menu, enlarged from the printable area's corner plus the
+  // margin: the centre of the red image.
+  const QRect client = window->centralWidget()->geometry().united(window->statusBar()->geometry());
+  const QRect printable = printer.pageRect(QPrinter::DevicePixel).toRect();
+  const QPoint at = window->slotView(core::SlotId::ic128)->mapTo(window.get(), QPoint(64, 64)) - client.topLeft();
+  const QColor printed = page.pixelColor(((QPointF(printable.topLeft()) + QPointF(ui::kPrintMargin, ui::kPrintMargin) +
+                                           QPointF(at) * ui::printScale(printable.width(), 342)) *
+                                          (100.0 / printer.resolution())).toPoint());
+  EXPECT_TRUE(printed.red() > 200 && printed.green() < 60 && printed.blue() < 60) << printed.name().toStdString();
 }
