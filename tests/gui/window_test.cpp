@@ -4,6 +4,7 @@
 // selection, hints, language and the settings kept for the next run; Help, About and Print.
 #include <QAction>
 #include <QClipboard>
+#include <QFileDialog>
 #include <QLabel>
 #include <QMenu>
 #include <QPrintDialog>
@@ -13,8 +14,10 @@
 #include <QStatusBar>
 #include <QTabWidget>
 #include <QTest>
+#include <QToolButton>
 
 #include <filesystem>
+#include <fstream>
 #include <map>
 
 #include <gtest/gtest.h>
@@ -34,6 +37,7 @@
 #include "ui/printing.h"
 #include "ui/qsettings_store.h"
 #include "ui/qt_clipboard.h"
+#include "ui/qt_prompter.h"
 #include "ui/slot_view.h"
 
 using namespace vexilo;
@@ -54,6 +58,20 @@ double meanDiff(const core::Slot& a, const core::Slot& b) {
     sum += (std::abs(p.red - q.red) + std::abs(p.green - q.green) + std::abs(p.blue - q.blue)) / (3.0 * n);
   }
   return sum;
+}
+
+// The program's message boxes and file dialogs are driven through QtPrompter as the commands use
+// them: keys, buttons and the close box, texts in both languages, help.
+void press(QWidget& box, Qt::Key key) { QTest::keyClick(box.focusWidget() ? box.focusWidget() : &box, key); }
+void click(QWidget& box, const char* name) {
+  QTest::mouseClick(box.findChild<QAbstractButton*>(name), Qt::LeftButton);
+}
+// The captions of Yes, No and Close; "-" for a button the box does not have.
+QString captions(QWidget& box) {
+  QString all;
+  for (const char* name : {"MessOui", "MessNon", "MessFermer"})
+    all += box.findChild<QAbstractButton*>(name) ? box.findChild<QAbstractButton*>(name)->text() : "-";
+  return all;
 }
 
 class WindowTest : public ::testing::Test {
@@ -98,6 +116,9 @@ class WindowTest : public ::testing::Test {
   test::FakePrompter prompter;
   test::TempDir dir;
   std::unique_ptr<ui::MainWindow> window;
+  int lang = core::kEnglish;
+  std::string helpPath = "/usr/share/vexilo/help/vexilo.qch";
+  ui::QtPrompter qt{nullptr, [this] { return lang; }, [this] { return helpPath; }, help};
 };
 
 // Help, About and printing: the window's help commands print to a PDF file and open web
@@ -364,4 +385,81 @@ TEST_F(HelpTest, PrintPutsTheClientAreaOnOnePortraitPageAndSetupUsesThatPrinter)
                                            QPointF(at) * ui::printScale(printable.width(), 342)) *
                                           (100.0 / printer.resolution())).toPoint());
   EXPECT_TRUE(printed.red() > 200 && printed.green() < 60 && printed.blue() < 60) << printed.name().toStdString();
+}
+
+TEST_F(WindowTest, MessageBoxesAnswerKeysShowHelpAndTextsInEitherLanguage) {
+  // The whole text as it is: characters a rich-text label would swallow, two-byte ones, far
+  // more than the box has room for.
+  std::string text = "Le fichier\n/";
+  while (text.size() < 2000) text += "Icônes <vieilles> & neuves/";
+  // yes: the question's answer, -1 when a question has no such button; info: whether an
+  // information box has it. Help shows the box's topic and leaves the box open.
+  struct Case { const char* how; std::function<void(QWidget&)> act; int yes; bool info; };
+  const std::vector<Case> cases = {
+      {"Enter", [](QWidget& box) { press(box, Qt::Key_Return); }, 1, true},
+      {"Yes", [](QWidget& box) { click(box, "MessOui"); }, 1, false},
+      {"Esc", [](QWidget& box) { press(box, Qt::Key_Escape); }, 0, true},
+      {"close box", [](QWidget& box) { box.close(); }, 0, true},
+      {"No", [](QWidget& box) { click(box, "MessNon"); }, 0, false},
+      {"Close", [](QWidget& box) { click(box, "MessFermer"); }, -1, true},
+      {"Help, then Esc", [](QWidget& box) {
+         click(box, "Aide");
+         EXPECT_TRUE(box.isVisible());
+         press(box, Qt::Key_Escape);
+       }, 0, true},
+  };
+  for (const auto& [language, question, info] : {std::tuple{core::kEnglish, "&Yes&No-", "--&Close"},
+                                             std::tuple{core::kFrench, "&Oui&Non-", "--&Fermer"}}) {
+    lang = language;
+    for (const Case& c : cases) {
+      SCOPED_TRACE(c.how);
+      const auto checked = [&](const char* expected) {
+        return [&, expected](QWidget& box) {
+          const auto* label = box.findChild<QLabel*>("MessText");
+          EXPECT_TRUE(captions(box) == expected && label->text().toStdString() == text &&
+                      label->textFormat() == Qt::PlainText);
+          EXPECT_EQ(box.findChild<QToolButton*>("Aide")->toolTip().toStdString(), core::lookupString(1047 + lang));
+          c.act(box);
+        };
+      };
+      if (c.yes >= 0) {
+        WhenModal driver(checked(question));
+        EXPECT_EQ(qt.askYesNo(text), c.yes == 1);
+      }
+      if (!c.info) continue;
+      WhenModal driver(checked(info));
+      qt.showInfo(text);  // returns once the box is closed
+    }
+  }
+  helpPath.clear();  // no help file: nothing shown
+  WhenModal noHelp(cases.back().act);
+  qt.showInfo(text);
+  std::vector<int> contexts;
+  for (const auto& call : help.calls) contexts.push_back(call.path.empty() ? -1 : call.context);
+  EXPECT_EQ(contexts, (std::vector<int>{1003, 1001, 11003, 11001}));
+}
+
+TEST_F(WindowTest, FileDialogsNeverAskAboutOverwritingAndAddTheExtension) {
+  EXPECT_EQ(ui::toQtFilter("Icons| *.ico ; *.icns |All|*.*||"), QString("Icons (*.ico *.icns);;All (*)"));
+  const std::string existing = (dir / "old.ico").string();
+  std::ofstream(existing) << "x";
+  core::FileDialogRequest request{"Save", std::string(core::lookupString(16440)), "ico", "*.ico",
+                                  dir.path().string()};
+  for (const auto& [save, initialName, chosen, expected] :
+       {std::tuple{true, "*.ico", existing, existing}, {false, "*.ico", existing, existing},
+        {true, "draft", std::string(), (dir / "draft.ico").string()}}) {
+    request.initialName = initialName;  // a pattern names no file
+    WhenModal driver([&, save = save, chosen = chosen](QWidget& box) {
+      auto& dialog = static_cast<QFileDialog&>(box);
+      EXPECT_EQ(dialog.fileMode(), save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
+      EXPECT_EQ(dialog.testOption(QFileDialog::DontConfirmOverwrite), save);
+      EXPECT_EQ(dialog.nameFilters().join("|").toStdString(),
+                "Fichiers d'icônes [*.ico] (*.ico)|Tous les fichiers [*.*] (*)");
+      if (!chosen.empty()) dialog.selectFile(QString::fromStdString(chosen));  // else the name shown
+      static_cast<QDialog&>(dialog).accept();  // a second modal box would be left to the watchdog
+    });
+    EXPECT_EQ(save ? qt.askSavePath(request) : qt.askOpenPath(request), expected);
+  }
+  WhenModal cancel([](QWidget& box) { press(box, Qt::Key_Escape); });
+  EXPECT_EQ(qt.askSavePath(request), std::nullopt);
 }
