@@ -57,13 +57,6 @@ double meanDiff(const core::Slot& a, const core::Slot& b) {
 // them: keys, buttons and the close box, texts in both languages, help.
 void press(QWidget& box, Qt::Key key) { QTest::keyClick(box.focusWidget() ? box.focusWidget() : &box, key); }
 void click(QWidget& box, const char* name) { QTest::mouseClick(box.findChild<QAbstractButton*>(name), Qt::LeftButton); }
-// The captions of Yes, No and Close; "-" for a button the box does not have.
-QString captions(QWidget& box) {
-  QString all;
-  for (const char* name : {"MessOui", "MessNon", "MessFermer"})
-    all += box.findChild<QAbstractButton*>(name) ? box.findChild<QAbstractButton*>(name)->text() : "-";
-  return all;
-}
 
 class WindowTest : public ::testing::Test {
  protected:
@@ -399,8 +392,11 @@ TEST_F(WindowTest, MessageBoxesAnswerKeysShowHelpAndTextsInEitherLanguage) {
         SCOPED_TRACE(c.how);
         if (yesNo ? c.yes < 0 : !c.info) continue;
         WhenModal driver([&](QWidget& box) {
+          QString captions;  // of Yes, No and Close; "-" for a button the box does not have
+          for (const char* name : {"MessOui", "MessNon", "MessFermer"})
+            captions += box.findChild<QAbstractButton*>(name) ? box.findChild<QAbstractButton*>(name)->text() : "-";
           const auto* label = box.findChild<QLabel*>("MessText");
-          EXPECT_TRUE(captions(box) == (yesNo ? question : info) && label->text().toStdString() == text &&
+          EXPECT_TRUE(captions == (yesNo ? question : info) && label->text().toStdString() == text &&
                       label->textFormat() == Qt::PlainText);
           EXPECT_EQ(box.findChild<QToolButton*>("Aide")->toolTip().toStdString(), core::lookupString(1047 + lang));
           c.act(box);
