@@ -3,7 +3,6 @@
 // machine-wide folder exists and is writable.
 #include <QApplication>
 
-#include <filesystem>
 #include <gtest/gtest.h>
 
 #include "support/temp_dir.h"

@@ -1,51 +1,62 @@
 // The real main window on the offscreen platform, driven through its menus: a session that
 // imports files of both systems, edits the board through the pop-up, the Edit menu and the
 // system clipboard, saves with every command and reads each output again; the menus' states;
-// selection, hints, language and the settings kept for the next run.
-#include <QAction>
+// selection, hints, language and the settings kept for the next run; Help, About and Print.
 #include <QClipboard>
+#include <QFileDialog>
 #include <QLabel>
 #include <QMenu>
+#include <QPrintDialog>
+#include <QPrinter>
+#include <QPushButton>
+#include <QScreen>
 #include <QStatusBar>
-#include <QTabWidget>
 #include <QTest>
+#include <QToolButton>
 
-#include <filesystem>
-#include <map>
+#include <fstream>
 
-#include <gtest/gtest.h>
-
-#include "core/menu_state.h"
+#include "core/string_table.h"
 #include "support/fake_prompter.h"
 #include "support/memory_settings_store.h"
+#include "support/modal.h"
+#include "support/oracle.h"
 #include "support/pictures.h"
 #include "support/shared_data.h"
 #include "support/temp_dir.h"
+#include "ui/about_box.h"
+#include "ui/help_commands.h"
 #include "ui/main_window.h"
+#include "ui/printing.h"
 #include "ui/qsettings_store.h"
 #include "ui/qt_clipboard.h"
+#include "ui/qt_prompter.h"
 #include "ui/slot_view.h"
 
 using namespace vexilo;
 using core::PixelFormat;
 using core::SlotId;
+using test::WhenModal;
 
 namespace {
 
 // The mean colour difference of two slots' pictures (alpha left out: file formats keep it
 // apart); 1000 for an empty slot or other sizes.
 double meanDiff(const core::Slot& a, const core::Slot& b) {
-  if (!a.picture || !b.picture || a.picture->width() != b.picture->width() ||
-      a.picture->height() != b.picture->height())
+  if (!a.picture || !b.picture || a.picture->width() != b.picture->width() || a.picture->height() != b.picture->height())
     return 1000;
   double sum = 0;
-  const int w = a.picture->width(), n = w * a.picture->height();
-  for (int i = 0; i < n; ++i) {
+  for (int i = 0, w = a.picture->width(), n = w * a.picture->height(); i < n; ++i) {
     const core::Bgra p = a.picture->pixel(i % w, i / w), q = b.picture->pixel(i % w, i / w);
-    sum += std::abs(p.red - q.red) + std::abs(p.green - q.green) + std::abs(p.blue - q.blue);
+    sum += (std::abs(p.red - q.red) + std::abs(p.green - q.green) + std::abs(p.blue - q.blue)) / (3.0 * n);
   }
-  return sum / (3.0 * n);
+  return sum;
 }
+
+// The program's message boxes and file dialogs are driven through QtPrompter as the commands use
+// them: keys, buttons and the close box, texts in both languages, help.
+void press(QWidget& box, Qt::Key key) { QTest::keyClick(box.focusWidget() ? box.focusWidget() : &box, key); }
+void click(QWidget& box, const char* name) { QTest::mouseClick(box.findChild<QAbstractButton*>(name), Qt::LeftButton); }
 
 class WindowTest : public ::testing::Test {
  protected:
@@ -53,9 +64,12 @@ class WindowTest : public ::testing::Test {
     QGuiApplication::clipboard()->clear();
     window = open();
   }
-  std::unique_ptr<ui::MainWindow> open(core::SettingsStore* settings = nullptr) {
+  // A new window, shown after `prepare` has run on it.
+  std::unique_ptr<ui::MainWindow> open(core::SettingsStore* settings = nullptr,
+                                       const std::function<void(ui::MainWindow&)>& prepare = {}) {
     auto w = std::make_unique<ui::MainWindow>(settings ? *settings : store, help,
                                               ui::SystemLanguages{0x09, 0x09}, &prompter);
+    if (prepare) prepare(*w);
     w->show();
     EXPECT_TRUE(QTest::qWaitForWindowExposed(w.get()));
     return w;
@@ -89,6 +103,24 @@ class WindowTest : public ::testing::Test {
   test::FakePrompter prompter;
   test::TempDir dir;
   std::unique_ptr<ui::MainWindow> window;
+  int lang = core::kEnglish;
+  std::string helpPath = "/usr/share/vexilo/help/vexilo.qch";
+  ui::QtPrompter qt{nullptr, [this] { return lang; }, [this] { return helpPath; }, help};
+};
+
+// Help, About and printing: the window's help commands print to a PDF file and open web
+// addresses through `opener`. Help files named after this program lie beside it (made by the
+// build), so the window finds one per language.
+class HelpTest : public WindowTest {
+ protected:
+  void SetUp() override {
+    printer.setOutputFormat(QPrinter::PdfFormat);
+    printer.setOutputFileName(QString::fromStdString((dir / "page.pdf").string()));
+    window = open(nullptr, [this](ui::MainWindow& w) { ui::installHelpCommands(w, help, {opener, &printer}); });
+  }
+  QPrinter printer{QPrinter::HighResolution};
+  std::vector<std::string> urls;
+  ui::UrlOpener opener = [this](const QUrl& url) { urls.push_back(url.toString().toStdString()); };
 };
 
 }  // namespace
@@ -133,10 +165,9 @@ TEST_F(WindowTest, ImportEditSaveEverywhereAndReopen) {
       {"SBM", "slot32.bmp"},   {"Jpg", "slot32.jpg"}};
   std::map<std::string, core::IconSet> read;
   for (std::size_t i = 0; i < saves.size(); ++i) {
-    prompter.paths.push_back((dir / saves[i].second).string());
-    choose(w, i < 4 ? "F1" : "IS", saves[i].first.c_str(), i < 4 ? std::nullopt : std::optional(SlotId::ic32));
-  }
-  for (auto [item, name] : saves) {
+    auto [item, name] = saves[i];
+    prompter.paths.push_back((dir / name).string());
+    choose(w, i < 4 ? "F1" : "IS", item.c_str(), i < 4 ? std::nullopt : std::optional(SlotId::ic32));
     if (item == "Ress") name += ".bin";
     auto reader = open();
     import(*reader, dir / name);
@@ -172,8 +203,8 @@ TEST_F(WindowTest, ImportEditSaveEverywhereAndReopen) {
   for (int tab : {2, 1, 0}) {
     again->pageMain()->setCurrentIndex(tab);
     again->runCommand("Eff");
-    EXPECT_EQ(again->board().slot(SlotId::ic32).filled(), tab != 0) << tab;
-    EXPECT_EQ(again->board().slot(SlotId::PB32).filled(), tab == 2) << tab;
+    EXPECT_TRUE(again->board().slot(SlotId::ic32).filled() == (tab != 0) &&
+                again->board().slot(SlotId::PB32).filled() == (tab == 2)) << tab;
   }
 }
 
@@ -181,10 +212,9 @@ TEST_F(WindowTest, MenusShowTheRulesForWhatTheWindowShows) {
   window->board().offerBitmap(SlotId::ic32, test::pattern(32, 32));  // PB32 too
   window->board().offerBitmap(SlotId::ic48, test::pattern(48, 48, PixelFormat::Bits4));
   QGuiApplication::clipboard()->setImage(QImage(4, 4, QImage::Format_RGB32));
-  // Each case changes the tab; the last one with the clipboard emptied.
-  for (const auto& [tab, pasteboard] : {std::pair{1, 1}, {0, 1}, {2, 0}, {0, 0}}) {
+  // Tab, pasteboard in view and clipboard each differ between two of the cases.
+  for (const auto& [tab, pasteboard, clipboard] : {std::tuple{1, 1, true}, {2, 0, true}, {0, 0, false}}) {
     SCOPED_TRACE(testing::Message() << "tab " << tab << ", pasteboard " << pasteboard);
-    const bool clipboard = tab || pasteboard;
     if (!clipboard) QGuiApplication::clipboard()->clear();
     window->pagePasteboard()->setCurrentIndex(pasteboard);
     window->pageMain()->setCurrentIndex(tab);
@@ -227,12 +257,10 @@ TEST_F(WindowTest, SelectionHintsPicturesAndTheLanguageKeptForTheNextRun) {
   EXPECT_EQ(ui::renderSlot(slot, {1, 2}).pixel(0, 0), qRgb(100, 0, 0));
 
   // Through the system clipboard ours keep their format and pixels; 4-bit ones come back 8-bit.
-  for (int ordinal = 1; ordinal <= 7; ++ordinal) {
+  for (int ordinal : {1, 2, 4, 7}) {  // 1-bit, 4-bit, 16-bit words, 32-bit
     const core::Bitmap b = test::pattern(13, 13, PixelFormat(ordinal));
     const auto back = ui::fromQImage(ui::toQImage(b));
-    ASSERT_TRUE(back);
-    EXPECT_EQ(back->depth, ordinal == 2 ? 3 : ordinal);
-    EXPECT_EQ(back->bitmap.format(), PixelFormat(back->depth));
+    ASSERT_TRUE(back && back->depth == (ordinal == 2 ? 3 : ordinal) && back->bitmap.format() == PixelFormat(back->depth));
     for (int i = 0; i < 13 * 13; ++i) ASSERT_EQ(back->bitmap.pixel(i % 13, i / 13), b.pixel(i % 13, i / 13)) << ordinal;
   }
 
@@ -258,4 +286,154 @@ TEST_F(WindowTest, SelectionHintsPicturesAndTheLanguageKeptForTheNextRun) {
   EXPECT_EQ(window->action("R11")->text(), "1. /data/b.icns");
   EXPECT_TRUE(
       std::filesystem::exists(std::filesystem::path(std::getenv("XDG_CONFIG_DIRS")) / "Korvane/Vexilo.conf"));
+}
+
+TEST_F(HelpTest, HelpItemsAndTheAboutBoxInBothLanguages) {
+  for (const auto& [lang, file, offset, caption] : {std::tuple{"EN", "gui_testse.CHM", 0, "About Vexilo"},
+                                                    std::tuple{"FR", "gui_testsf.CHM", 10000, "À propos de Vexilo"}}) {
+    window->runCommand(lang);
+    EXPECT_EQ(std::filesystem::path(window->helpPath()).filename(), file);
+    help.calls.clear(), urls.clear();
+    for (const char* item : {"HU", "HS", "HI", "WH"}) window->action(item)->trigger();
+    ui::AboutBox box(offset, "/opt/vexilo/vexilo.CHM", help, opener, window.get());
+    EXPECT_EQ(box.windowTitle(), QString::fromUtf8(caption));
+    EXPECT_EQ(box.findChild<QLabel*>("ctl111")->text().toStdString(), core::loadLocalString(1056, offset));
+    for (const char* name : {"ctl141", "ctl113", "ctl114"}) box.findChild<QPushButton*>(name)->click();
+    std::vector<std::string> calls;
+    for (const auto& c : help.calls)
+      calls.push_back(c.kind + std::to_string(c.context) + c.query + (c.path == window->helpPath() ? "" : c.path));
+    EXPECT_EQ(calls, (std::vector<std::string>{"context" + std::to_string(998 + offset), "search0Quillon", "index0",
+                                               "context" + std::to_string(1006 + offset) + "/opt/vexilo/vexilo.CHM"}));
+    EXPECT_EQ(urls, (std::vector<std::string>{"https://support.korvane.example/support" + QString(lang).toLower().toStdString() +
+                                              ".php3", "mailto:support@korvane.example", "https://www.korvane.example"}));
+  }
+  // The box is laid out in dialog units: the classic 8-point face's are 6 by 13, and halves
+  // round away from 0.
+  EXPECT_EQ(ui::fromDialogUnits({155, 133, 80, 14}, {6, 13}), QRect(233, 216, 120, 23));
+}
+
+TEST_F(HelpTest, AboutIsModalCentredOverTheWindowAndKeptOnTheScreen) {
+  // The window's last position is kept, but not one on the screen's left edge.
+  QRect placed;
+  for (const QPoint& at : {QPoint(60, 70), QPoint(0, 90)}) {
+    window->move(at);
+    QApplication::processEvents();
+    if (at.x() != 0) placed = window->frameGeometry();
+    QRect shownAt;
+    WhenModal esc([&](QWidget& box) {
+      shownAt = box.frameGeometry();
+      QTest::keyClick(&box, Qt::Key_Escape);
+    });
+    window->action("Aprop")->trigger();
+    EXPECT_EQ(shownAt.topLeft(), ui::centredOver(placed, shownAt.size(), window->screen()->geometry().size()));
+  }
+  // Halves truncate toward zero; past the right or bottom edge the box is pulled back, but a
+  // box larger than the screen keeps its top-left corner on it.
+  EXPECT_EQ(ui::centredOver({10, 10, 357, 241}, {360, 244}, {1024, 768}), QPoint(9, 9));
+  EXPECT_EQ(ui::centredOver({900, 700, 342, 450}, {360, 244}, {1024, 768}), QPoint(664, 524));
+  EXPECT_EQ(ui::centredOver({0, -50, 300, 300}, {2000, 1000}, {1024, 768}), QPoint(0, 0));
+}
+
+TEST_F(HelpTest, PrintPutsTheClientAreaOnOnePortraitPageAndSetupUsesThatPrinter) {
+  for (const auto& [page, scale] : {std::pair{4800, 12}, {742, 1}, {741, 0}, {300, 0}})
+    EXPECT_EQ(ui::printScale(page, 342), scale) << page;
+  core::Bitmap red(128, 128, core::PixelFormat::Bits32);
+  red.fill({0, 0, 255, 255});
+  window->board().offerBitmap(core::SlotId::ic128, red);
+  printer.setPageOrientation(QPageLayout::Landscape);  // Print takes portrait whatever was set
+  window->action("Pr")->trigger();
+  EXPECT_EQ(printer.pageLayout().orientation(), QPageLayout::Portrait);
+  WhenModal cancel([&](QWidget& box) {
+    auto* dialog = qobject_cast<QPrintDialog*>(&box);
+    EXPECT_EQ(dialog ? dialog->printer() : nullptr, &printer);
+    static_cast<QDialog&>(box).reject();
+  });
+  window->action("PrS")->trigger();
+  if (!test::inCi() && test::runCommand("command -v pdftoppm >/dev/null 2>&1") != 0)
+    GTEST_SKIP() << "pdftoppm (poppler-utils) is missing";  // in CI the run below fails
+  ASSERT_EQ(test::runCommand("pdftoppm -r 100 -png " + test::shellQuote((dir / "page.pdf").string()) + " " +
+                             test::shellQuote((dir / "page").string())), 0);
+  EXPECT_FALSE(std::filesystem::exists(dir / "page-2.png"));
+  const QImage page(QString::fromStdString((dir / "page-1.png").string()));
+  // The pages and the status bar, no menu, enlarged from the printable area's corner plus the
+  // margin: the centre of the red image.
+  const QRect client = window->centralWidget()->geometry().united(window->statusBar()->geometry());
+  const QRect printable = printer.pageRect(QPrinter::DevicePixel).toRect();
+  const QPoint at = window->slotView(core::SlotId::ic128)->mapTo(window.get(), QPoint(64, 64)) - client.topLeft();
+  const QColor printed = page.pixelColor(((QPointF(printable.topLeft()) + QPointF(ui::kPrintMargin, ui::kPrintMargin) +
+                                           QPointF(at) * ui::printScale(printable.width(), 342)) *
+                                          (100.0 / printer.resolution())).toPoint());
+  EXPECT_TRUE(printed.red() > 200 && printed.green() < 60 && printed.blue() < 60) << printed.name().toStdString();
+}
+
+TEST_F(WindowTest, MessageBoxesAnswerKeysShowHelpAndTextsInEitherLanguage) {
+  // The whole text as it is: characters a rich-text label would swallow, two-byte ones, far
+  // more than the box has room for.
+  std::string text = "Le fichier\n/";
+  while (text.size() < 2000) text += "Icônes <vieilles> & neuves/";
+  // yes: the question's answer, -1 when a question has no such button; info: whether an
+  // information box has it. Help shows the box's topic and leaves the box open.
+  struct Case { const char* how; std::function<void(QWidget&)> act; int yes; bool info; };
+  const std::vector<Case> cases = {
+      {"Enter", [](QWidget& box) { press(box, Qt::Key_Return); }, 1, true},
+      {"Yes", [](QWidget& box) { click(box, "MessOui"); }, 1, false},
+      {"Esc", [](QWidget& box) { press(box, Qt::Key_Escape); }, 0, true},
+      {"close box", [](QWidget& box) { box.close(); }, 0, true},
+      {"No", [](QWidget& box) { click(box, "MessNon"); }, 0, false},
+      {"Close", [](QWidget& box) { click(box, "MessFermer"); }, -1, true},
+      {"Help, then Esc",
+       [](QWidget& box) { click(box, "Aide"); EXPECT_TRUE(box.isVisible()); press(box, Qt::Key_Escape); }, 0, true},
+  };
+  for (const auto& [language, question, info] : {std::tuple{core::kEnglish, "&Yes&No-", "--&Close"},
+                                             std::tuple{core::kFrench, "&Oui&Non-", "--&Fermer"}}) {
+    lang = language;
+    for (const Case& c : cases)
+      for (const bool yesNo : {true, false}) {  // a question, then an information box
+        SCOPED_TRACE(c.how);
+        if (yesNo ? c.yes < 0 : !c.info) continue;
+        WhenModal driver([&](QWidget& box) {
+          QString captions;  // of Yes, No and Close; "-" for a button the box does not have
+          for (const char* name : {"MessOui", "MessNon", "MessFermer"})
+            captions += box.findChild<QAbstractButton*>(name) ? box.findChild<QAbstractButton*>(name)->text() : "-";
+          const auto* label = box.findChild<QLabel*>("MessText");
+          EXPECT_TRUE(captions == (yesNo ? question : info) && label->text().toStdString() == text &&
+                      label->textFormat() == Qt::PlainText);
+          EXPECT_EQ(box.findChild<QToolButton*>("Aide")->toolTip().toStdString(), core::lookupString(1047 + lang));
+          c.act(box);
+        });
+        if (yesNo) EXPECT_EQ(qt.askYesNo(text), c.yes == 1);
+        else qt.showInfo(text);  // returns once the box is closed
+      }
+  }
+  helpPath.clear();  // no help file: nothing shown
+  WhenModal noHelp(cases.back().act);
+  qt.showInfo(text);
+  std::vector<int> contexts;
+  for (const auto& call : help.calls) contexts.push_back(call.path.empty() ? -1 : call.context);
+  EXPECT_EQ(contexts, (std::vector<int>{1003, 1001, 11003, 11001}));
+}
+
+TEST_F(WindowTest, FileDialogsNeverAskAboutOverwritingAndAddTheExtension) {
+  EXPECT_EQ(ui::toQtFilter("Icons| *.ico ; *.icns |All|*.*||"), QString("Icons (*.ico *.icns);;All (*)"));
+  const std::string existing = (dir / "old.ico").string();
+  std::ofstream(existing) << "x";
+  core::FileDialogRequest request{"Save", std::string(core::lookupString(16440)), "ico", "*.ico",
+                                  dir.path().string()};
+  for (const auto& [save, initialName, chosen, expected] :
+       {std::tuple{true, "*.ico", existing, existing}, {false, "*.ico", existing, existing},
+        {true, "draft", std::string(), (dir / "draft.ico").string()}}) {
+    request.initialName = initialName;  // a pattern names no file
+    WhenModal driver([&, save = save, chosen = chosen](QWidget& box) {
+      auto& dialog = static_cast<QFileDialog&>(box);
+      EXPECT_EQ(dialog.fileMode(), save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
+      EXPECT_EQ(dialog.testOption(QFileDialog::DontConfirmOverwrite), save);
+      EXPECT_EQ(dialog.nameFilters().join("|").toStdString(),
+                "Fichiers d'icônes [*.ico] (*.ico)|Tous les fichiers [*.*] (*)");
+      if (!chosen.empty()) dialog.selectFile(QString::fromStdString(chosen));  // else the name shown
+      static_cast<QDialog&>(dialog).accept();  // a second modal box would be left to the watchdog
+    });
+    EXPECT_EQ(save ? qt.askSavePath(request) : qt.askOpenPath(request), expected);
+  }
+  WhenModal cancel([](QWidget& box) { press(box, Qt::Key_Escape); });
+  EXPECT_EQ(qt.askSavePath(request), std::nullopt);
 }
