@@ -47,31 +47,7 @@ std::string printed(int id, const std::string& argument, int lang = 0) {
   return text;
 }
 
-// Pixels of `ours` differing from `ref` in colour where the reference is not transparent (and
-// in alpha too with `alpha`), over the reference's size; -1 when ours is smaller.
-int differences(const RgbaImage& ours, const RgbaImage& ref, bool alpha = false) {
-  if (ours.width < ref.width || ours.height < ref.height) return -1;
-  int count = 0;
-  for (int y = 0; y < ref.height; ++y)
-    for (int x = 0; x < ref.width; ++x)
-      if ((alpha || ref.at(x, y)[3] != 0) && !std::equal(ref.at(x, y), ref.at(x, y) + (alpha ? 4 : 3), ours.at(x, y)))
-        ++count;
-  return count;
-}
-
 RgbaImage decoded(const fs::path& png) { return test::decodeWithPillow(png).value_or(RgbaImage{}); }
-
-// Every picture `icotool -x` extracts, by entry (fewer than ten here, so names sort by entry).
-std::vector<RgbaImage> icotoolDecode(const fs::path& ico) {
-  test::TempDir dir;
-  test::runCommand("icotool -x -o " + test::shellQuote(dir.path().string()) + " " +
-                   test::shellQuote(ico.string()) + " >/dev/null 2>&1");
-  std::vector<fs::path> files(fs::directory_iterator(dir.path()), fs::directory_iterator());
-  std::sort(files.begin(), files.end());
-  std::vector<RgbaImage> out;
-  for (const auto& f : files) out.push_back(decoded(f));
-  return out;
-}
 
 const std::string kPeer = (test::sharedDir() / "samples/peer_png2icns.icns").string();
 const fs::path kCorpus = test::sharedDir() / "corpus";
@@ -139,56 +115,38 @@ TEST(Cli, ExistingFilesAreReplacedOnlyWithForceAndFilesNotWrittenExitThree) {
   EXPECT_TRUE(run.status == 3 && run.says(printed(6100, "")) && !fs::exists(custom)) << run.err;
 }
 
-TEST(Cli, EveryFormatWrittenIsReadBackByIndependentDecoders) {
+// Each output option runs its command: the file is of its kind (read back by the program and by
+// an independent tool); the formats themselves are checked where they are written.
+TEST(Cli, EveryOutputOptionWritesItsKindOfFile) {
   VEXILO_REQUIRE_SHARED();
-  VEXILO_REQUIRE_PILLOW();
   VEXILO_REQUIRE_ICNS2PNG();
-  if (!fs::exists("/usr/bin/icotool") || !fs::exists("/usr/bin/macsave")) {
-    if (test::inCi()) FAIL() << "icotool (icoutils) or macsave (macutils) is missing";
-    GTEST_SKIP() << "icotool (icoutils) or macsave (macutils) is missing";
-  }
+  VEXILO_REQUIRE_TOOL(fs::exists("/usr/bin/macsave") && fs::exists("/usr/bin/icotool"), "macutils, icoutils");
   test::TempDir dir;
-  auto out = [&](const char* name) { return (dir / name).string(); };
-  const Outcome run = convert({kPeer, (test::sharedDir() / "samples/peer_magick_32bit.ico").string(),
-                               "--list", "--dump", out("dump"), "--icns", out("a.icns"), "--ico", out("a.ico"),
-                               "--macbinary-resource", out("r.bin"), "--macbinary-both", out("b.bin"),
-                               "--custom-icon", out("c.bin"), "--slot", "ic32", "--bmp", out("s.bmp"),
-                               "--jpeg", out("s.jpg"), "--ico", out("s.ico"), "--icns", out("s.icns")});
+  auto out = [&](const std::string& name) { return (dir / name).string(); };
+  const Outcome run = convert({kPeer, "--list", "--dump", out("dump"), "--icns", out("a.icns"), "--ico",
+                               out("a.ico"), "--macbinary-resource", out("r.bin"), "--macbinary-both",
+                               out("b.bin"), "--custom-icon", out("c.bin"), "--slot", "ic32", "--bmp",
+                               out("s.bmp"), "--jpeg", out("s.jpg"), "--ico", out("s.ico"), "--icns", out("s.icns")});
   ASSERT_TRUE(run.status == 0 && run.err.empty()) << run.err;
   EXPECT_EQ(run.out, slurp(dir / "dump/board.txt"));
+  for (const char* file : {"a.icns", "r.bin", "b.bin"}) EXPECT_EQ(convert({out(file), "--list"}).out, run.out) << file;
+  const Outcome ico = convert({out("a.ico"), "--list"});
   const auto icns2png = test::decodeIcnsWithIcns2png(out("a.icns"));
-  const auto icotool = icotoolDecode(out("a.ico"));
-  ASSERT_EQ(icotool.size(), 4u);
-  const int sizes[] = {16, 32, 48, 128};
-  for (int i = 0; i < 4; ++i) {
-    const std::string n = std::to_string(sizes[i]);
-    ASSERT_TRUE(run.says("ic" + n + " " + n + " " + n + " 7") && icns2png.count(n + "x" + n + "x32")) << n;
-    const RgbaImage slot = decoded(dir / "dump" / ("ic" + n + ".png"));
-    EXPECT_EQ(differences(slot, test::decodeIcnsWithPillow(out("a.icns"), sizes[i]).value_or(RgbaImage{})), 0) << n;
-    EXPECT_EQ(differences(slot, icns2png.at(n + "x" + n + "x32")), 0) << "icns2png " << n;
-    EXPECT_EQ(differences(slot, icotool[i], true), 0) << "icotool " << n;
-  }
-  const RgbaImage ic32 = decoded(dir / "dump/ic32.png");
-  EXPECT_EQ(differences(ic32, decoded(out("s.bmp"))), 0);
-  const auto single = icotoolDecode(out("s.ico"));
-  ASSERT_EQ(single.size(), 1u);
-  EXPECT_EQ(differences(ic32, single[0], true), 0);
-  EXPECT_EQ(differences(ic32, test::decodeIcnsWithIcns2png(out("s.icns")).at("32x32x32")), 0);
-  EXPECT_EQ(decoded(out("s.jpg")).width, 32);
-
-  // macsave splits the MacBinary files: the icns goes in the data fork, the resource fork or
-  // both; the custom icon's icns is its icns resource too.
+  for (const std::string n : {"16", "32", "48", "128"})
+    EXPECT_TRUE(ico.says("ic" + n + " " + n + " " + n + " 7") && icns2png.count(n + "x" + n + "x32")) << n;
+  for (const char* file : {"c.bin", "s.bmp", "s.jpg", "s.ico", "s.icns"})
+    EXPECT_TRUE(convert({out(file), "--list"}).says("ic32 32 32 7")) << file;
+  test::TempDir split;
+  test::runCommand("icotool -x -o " + test::shellQuote(split.path().string()) + " " + test::shellQuote(out("a.ico")));
+  EXPECT_EQ(std::distance(fs::directory_iterator(split.path()), fs::directory_iterator()), 4);
+  // macsave splits the MacBinary files: the icns goes in the resource fork, or in both forks.
   const std::string icns = slurp(out("a.icns"));
-  for (const std::string file : {"r.bin", "b.bin", "c.bin"}) {
-    test::TempDir split;
-    ASSERT_EQ(test::runCommand("cd " + test::shellQuote(split.path().string()) + " && macsave -3 < " +
-                               test::shellQuote(out(file.c_str())) + " >/dev/null 2>&1"), 0) << file;
-    const std::string data = slurp(split / "Icon_.data"), rsrc = slurp(split / "Icon_.rsrc");
-    EXPECT_NE(rsrc.find(file == "c.bin" ? data : icns), std::string::npos) << file;
-    if (file != "c.bin") EXPECT_EQ(data, file == "b.bin" ? icns : "") << file;
-    else
-      for (const char* key : {"32x32x1", "32x32x8", "32x32x32", "48x48x32"})
-        EXPECT_TRUE(test::decodeIcnsWithIcns2png(split / "Icon_.data").count(key)) << key;
+  for (const std::string file : {"r.bin", "b.bin"}) {
+    test::TempDir forks;
+    ASSERT_EQ(test::runCommand("cd " + test::shellQuote(forks.path().string()) + " && macsave -3 < " +
+                               test::shellQuote(out(file)) + " >/dev/null 2>&1"), 0) << file;
+    EXPECT_NE(slurp(forks / "Icon_.rsrc").find(icns), std::string::npos) << file;
+    EXPECT_EQ(slurp(forks / "Icon_.data"), file == "b.bin" ? icns : "") << file;
   }
 }
 

@@ -100,11 +100,13 @@ TEST_F(OpenFiles, UnsupportedFilesAreReportedAndMissingMacFilesToo) {
   open::openIconFile(ctx, text);
   ASSERT_EQ(prompter.infos.size(), 1u);
   EXPECT_EQ(prompter.infos[0], "File\n" + text + "\nis not a supported graphic format.");
-  // Not there: the extension decides, and the icns reader says it cannot open it.
-  const std::string missing = (dir / "gone.icns").string();
+  // Not there: the extension decides which reader would have spoken, and so the message.
+  const std::string missing = (dir / "gone.icns").string(), bitmap = (dir / "gone.bmp").string();
   open::openIconFile(ctx, missing);
-  ASSERT_EQ(prompter.infos.size(), 2u);
+  open::openIconFile(ctx, bitmap);
+  ASSERT_EQ(prompter.infos.size(), 3u);
   EXPECT_EQ(prompter.infos[1], core::formatMessage(core::lookupString(1041), missing));
+  EXPECT_EQ(prompter.infos[2], core::formatMessage(core::lookupString(6422), bitmap));
   ctx.langOffset = core::kFrench;
   open::openIconFile(ctx, text);
   EXPECT_EQ(prompter.infos.back(), "Le fichier\n" + text + "\nn'est pas dans un format graphique reconnu.");

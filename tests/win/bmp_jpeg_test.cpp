@@ -46,25 +46,6 @@ TEST(BmpImport, PicturesGoToTheSlotOfTheirWidthOrAreRefused) {
     EXPECT_TRUE(imported(win::decodeBmpImport(bad, "in.x"), true));
 }
 
-// Through the board: the import's family applied; bytes that do not decode change nothing;
-// files that cannot be opened are refused with the message.
-TEST(BmpImport, TheFileReadersPutThePictureOnTheBoard) {
-  Session s, expected;
-  const ByteBuffer bmp = core::encodeBmp(solid(20, 300, PixelFormat::Bits8, {5, 5, 5, 255}));
-  ASSERT_TRUE(win::readBmpBytes(s.ctx, bmp));
-  core::applyFamily(expected.ctx, win::decodeBmpImport(bmp, "in.x"));
-  EXPECT_FALSE(win::readBmpBytes(s.ctx, ByteBuffer{'B', 'M'}));
-  EXPECT_TRUE(sameBoard(s.board, expected.board) && s.prompter.infos.empty());
-  TempDir dir;
-  for (const auto& path : {dir / "absent.bmp", dir.path()}) {
-    s.prompter.infos.clear();
-    win::readBmpFile(s.ctx, path);
-    win::readJpegFile(s.ctx, path);
-    EXPECT_EQ(s.prompter.infos, std::vector<std::string>(2, message(6422, path.string())));
-    EXPECT_TRUE(sameBoard(s.board, expected.board));
-  }
-}
-
 TEST(JpegImport, CorpusFilesMatchImageMagickWithinTheIdctTolerance) {
   VEXILO_REQUIRE_SHARED();
   VEXILO_REQUIRE_PILLOW();

@@ -39,16 +39,6 @@ struct Session {
   core::CommandContext ctx{board, prompter};
 };
 
-// Whether two boards hold the same pictures at the same depths.
-inline ::testing::AssertionResult sameBoard(const core::IconSet& a, const core::IconSet& b) {
-  for (std::size_t i = 0; i < core::kSlotCount; ++i) {
-    const auto id = static_cast<core::SlotId>(i);
-    if (a.slot(id).depth != b.slot(id).depth || a.slot(id).picture != b.slot(id).picture)
-      return ::testing::AssertionFailure() << core::slotName(id) << " differs";
-  }
-  return ::testing::AssertionSuccess();
-}
-
 // The top-left ref.width x ref.height part of `picture` against a reference decode: red, green
 // and blue within `tolerance` where the reference's alpha is not 0, with `alpha` alpha too.
 inline ::testing::AssertionResult matchesReference(const Bitmap& picture, const RgbaImage& ref, int tolerance = 0,
