@@ -234,7 +234,8 @@ TEST(DecodeIcns, DamagedAndUnusualFamiliesAsTable) {
     EXPECT_EQ(unknown, c.unknown) << c.what;
   }
   // A cut element keeps its bytes and is white (index 0) beyond them.
-  const auto& icl8 = mac::decodeIcns(cut).pictures.at(0).bitmap;
+  const DecodedFamily cutFamily = mac::decodeIcns(cut);
+  const core::Bitmap& icl8 = cutFamily.pictures.at(0).bitmap;
   EXPECT_EQ(icl8.index(3, 3), 0xFF);
   EXPECT_EQ(icl8.index(4, 3), 0);
   // The searched mask, cut by the file, sets the alpha and goes to its grey mask slot as well.
