@@ -4,6 +4,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
+#include <vector>
 
 #include "core/decoded_family.h"
 #include "win/pe_resources.h"
@@ -11,11 +12,12 @@
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   using namespace vexilo;
   const core::Bytes file(data, size);
-  for (const win::PeResource& r : win::readPeResources(file)) {
+  const std::vector<win::PeResource> resources = win::readPeResources(file);
+  for (const win::PeResource& r : resources) {
     if (r.type != win::kResourceBitmap && r.type != win::kResourceIcon) std::abort();
     if (r.data.data() < data || r.data.data() + r.data.size() > data + size) std::abort();
   }
-  const core::DecodedFamily family = win::decodeExe(file, "fuzz.exe");
+  const core::DecodedFamily family = win::decodePeResources(resources);
   if (!family.messages.empty()) std::abort();
   for (const core::DecodedPicture& p : family.pictures) {
     if (!p.slot || p.bitmap.empty()) std::abort();

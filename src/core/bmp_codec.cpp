@@ -13,6 +13,7 @@
 #include "core/bmp_codec.h"
 
 #include <algorithm>
+#include <array>
 #include <bit>
 #include <cstdint>
 #include <limits>
@@ -53,28 +54,50 @@ struct Channel {
     if (mask == 0) return c;
     c.shift = std::countr_zero(mask);
     c.bits = std::popcount(mask);
+    c.fillLevels();
+    return c;
+  }
+  // A channel that reads the same level from every pixel.
+  static Channel constant(std::uint8_t level) {
+    Channel c;
+    c.levels[0] = level;
     return c;
   }
   bool contiguous() const {
     const std::uint32_t m = mask >> shift;
     return (m & (m + 1)) == 0;
   }
+  bool narrow() const { return bits <= 8; }
+  // The 8-bit level of a pixel's channel value.
   std::uint8_t operator()(std::uint32_t pixel) const {
-    if (bits == 0) return 0;
     const std::uint32_t v = (pixel & mask) >> shift;
-    if (bits == 8) return static_cast<std::uint8_t>(v);
-    if (bits > 8) {  // v * 255 / (2^bits - 1), rounded to the nearest level
-      const std::uint64_t top = (std::uint64_t{1} << bits) - 1;
-      return static_cast<std::uint8_t>((2 * std::uint64_t{v} * 255 + top) / (2 * top));
+    return narrow() ? levels[v & 0xFFu] : scaled(v);
+  }
+  // The same for a channel of at most 8 bits, looked up.
+  std::uint8_t narrowLevel(std::uint32_t pixel) const {
+    return levels[((pixel & mask) >> shift) & 0xFFu];
+  }
+
+ private:
+  std::array<std::uint8_t, 256> levels{};
+
+  // v * 255 / (2^bits - 1), rounded to the nearest level, for channels wider than 8 bits.
+  std::uint8_t scaled(std::uint32_t v) const {
+    const std::uint64_t top = (std::uint64_t{1} << bits) - 1;
+    return static_cast<std::uint8_t>((2 * std::uint64_t{v} * 255 + top) / (2 * top));
+  }
+  // Repeats the bits downwards so that the largest value becomes 255.
+  void fillLevels() {
+    if (bits == 0 || bits > 8) return;
+    for (std::uint32_t v = 0; v < (1u << bits); ++v) {
+      std::uint32_t out = 0;
+      int filled = 0;
+      while (filled < 8) {
+        out = (out << bits) | v;
+        filled += bits;
+      }
+      levels[v] = static_cast<std::uint8_t>(out >> (filled - 8));
     }
-    // Repeat the bits downwards so that the largest value becomes 255.
-    std::uint32_t out = 0;
-    int filled = 0;
-    while (filled < 8) {
-      out = (out << bits) | v;
-      filled += bits;
-    }
-    return static_cast<std::uint8_t>(out >> (filled - 8));
   }
 };
 
@@ -225,8 +248,23 @@ Palette readColourTable(Bytes file, const Layout& l, std::size_t pixelOffset, bo
   return palette;
 }
 
+// The channels of a bit-field layout, made once for a picture.
+struct BitFields {
+  Channel r, g, b, a;
+  explicit BitFields(const Layout& l)
+      : r(Channel::of(l.masks[0])), g(Channel::of(l.masks[1])), b(Channel::of(l.masks[2])),
+        a(l.alphaMask && l.masks[3] != 0 ? Channel::of(l.masks[3]) : Channel::constant(255)),
+        alpha(l.alphaMask && l.masks[3] != 0),
+        bgra(l.masks[0] == 0xFF0000 && l.masks[1] == 0xFF00 && l.masks[2] == 0xFF &&
+             (!alpha || l.masks[3] == 0xFF000000u)) {}
+  bool alpha;
+  // Bytes blue, green, red (and alpha) in order: the layout of uncompressed 32-bit rows.
+  bool bgra;
+  bool narrow() const { return r.narrow() && g.narrow() && b.narrow() && a.narrow(); }
+};
+
 // Copies one stored row into picture row y.
-void readRow(const std::uint8_t* src, const Layout& l, Bitmap& pic, int y) {
+void readRow(const std::uint8_t* src, const Layout& l, const BitFields& f, Bitmap& pic, int y) {
   const int width = pic.width();
   auto row = pic.row(y);
   switch (pic.format()) {
@@ -250,22 +288,39 @@ void readRow(const std::uint8_t* src, const Layout& l, Bitmap& pic, int y) {
       std::copy_n(src, row.size(), row.begin());
       break;
     case PixelFormat::Bits32:
-      if (l.bitCount == 32 && l.compression == kRgb) {
+      if (l.bitCount == 32 && (l.compression == kRgb || f.bgra)) {
         std::copy_n(src, row.size(), row.begin());  // the fourth byte is the alpha of icons
+        if (l.compression != kRgb && !f.alpha)
+          for (std::size_t i = 3; i < row.size(); i += 4) row[i] = 255;
         break;
       }
       {
-        const Channel r = Channel::of(l.masks[0]), g = Channel::of(l.masks[1]),
-                      b = Channel::of(l.masks[2]), a = Channel::of(l.masks[3]);
-        const bool alpha = l.alphaMask && l.masks[3] != 0;
-        for (int x = 0; x < width; ++x) {
-          const std::uint32_t v = l.bitCount == 16 ? readLE16(src + 2 * x) : readLE32(src + 4 * x);
-          std::uint8_t* d = row.data() + 4 * x;
-          d[0] = b(v);
-          d[1] = g(v);
-          d[2] = r(v);
-          d[3] = alpha ? a(v) : 255;
-        }
+        // Channels of up to 8 bits (all but the rarest layouts) are looked up without a test.
+        auto convert = [&](auto pixelAt) {
+          if (f.narrow()) {
+            for (int x = 0; x < width; ++x) {
+              const std::uint32_t v = pixelAt(x);
+              std::uint8_t* d = row.data() + 4 * x;
+              d[0] = f.b.narrowLevel(v);
+              d[1] = f.g.narrowLevel(v);
+              d[2] = f.r.narrowLevel(v);
+              d[3] = f.a.narrowLevel(v);
+            }
+            return;
+          }
+          for (int x = 0; x < width; ++x) {
+            const std::uint32_t v = pixelAt(x);
+            std::uint8_t* d = row.data() + 4 * x;
+            d[0] = f.b(v);
+            d[1] = f.g(v);
+            d[2] = f.r(v);
+            d[3] = f.a(v);
+          }
+        };
+        if (l.bitCount == 16)
+          convert([src](int x) { return std::uint32_t{readLE16(src + 2 * x)}; });
+        else
+          convert([src](int x) { return readLE32(src + 4 * x); });
       }
       break;
   }
@@ -351,8 +406,9 @@ Result<Bitmap> decodeBmp(Bytes file) {
   if (!inRange(file.size(), pixelOffset, stride * static_cast<std::size_t>(height)))
     return fail("pixel data truncated", pixelOffset);
   Bitmap pic(width, height, format, std::move(palette));
+  const BitFields fields(l);
   for (int i = 0; i < height; ++i)
-    readRow(file.data() + pixelOffset + stride * static_cast<std::size_t>(i), l, pic,
+    readRow(file.data() + pixelOffset + stride * static_cast<std::size_t>(i), l, fields, pic,
             topDown ? i : height - 1 - i);
   return pic;
 }

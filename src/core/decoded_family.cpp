@@ -1,13 +1,8 @@
 #include "core/decoded_family.h"
 
-#include "core/bmp_codec.h"
 #include "core/string_table.h"
 
 namespace vexilo::core {
-
-void DecodedFamily::offerBitmapFile(std::optional<SlotId> slot, Bytes bmpFile) {
-  if (auto picture = decodeBmp(bmpFile)) offer(slot, std::move(*picture));
-}
 
 void DecodedFamily::append(DecodedFamily other) {
   for (DecodedPicture& p : other.pictures) pictures.push_back(std::move(p));

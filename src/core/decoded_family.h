@@ -28,9 +28,6 @@ struct DecodedFamily {
   std::vector<DecodedPicture> pictures;
   std::vector<DecodedMessage> messages;
 
-  // Decodes a complete BMP file of an element and keeps it for the slot; bytes that do not load
-  // as a picture are left out.
-  void offerBitmapFile(std::optional<SlotId> slot, Bytes bmpFile);
   void offer(std::optional<SlotId> slot, Bitmap bitmap) {
     pictures.push_back({slot, std::move(bitmap)});
   }

@@ -95,7 +95,7 @@ core::DecodedFamily decodeIcns(core::Bytes range) {
       if (!data.empty()) {
         core::ByteBuffer pixels = decodeElement32(*type, data, declared);
         masks.apply(next, pixels, type->pixels());
-        family.offerBitmapFile(type->image, buildBitmapFile(pixels, type->width, type->height, 32));
+        family.offer(type->image, elementBitmap(pixels, type->width, type->height, 32));
       }
     } else {
       decodeFamilyElement(family, *type, data);

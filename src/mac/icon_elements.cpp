@@ -45,7 +45,7 @@ const core::Palette* paletteOfDepth(int depth) {
   }
 }
 
-// The depth buildBitmapFile takes for a plane of a type: an 8-bit mask is a grey picture.
+// The depth elementBitmap takes for a plane of a type: an 8-bit mask is a grey picture.
 int bitmapDepth(const ElementType& type) { return type.role == ElementRole::Mask ? -8 : type.bits; }
 
 bool sameIgnoringCase(const std::uint8_t* p, const core::FourCC& code) {
@@ -75,7 +75,8 @@ ByteBuffer argbToBgra(Bytes argb, std::size_t n) {
 
 void offerPlane(core::DecodedFamily& family, std::optional<SlotId> slot, Bytes plane,
                 const ElementType& type, int depth) {
-  family.offerBitmapFile(slot, buildBitmapFile(plane, type.width, type.height, depth));
+  if (Bitmap picture = elementBitmap(plane, type.width, type.height, depth); !picture.empty())
+    family.offer(slot, std::move(picture));
 }
 
 // The slot's picture in 32 bits, converted in place; a slot without one gets a white opaque
@@ -106,54 +107,19 @@ void appendRecord(ByteBuffer& out, const ElementType& type, std::size_t dataByte
 
 }  // namespace
 
-ByteBuffer buildBitmapFile(core::Bytes source, int width, int height, int depth) {
+Bitmap elementBitmap(core::Bytes source, int width, int height, int depth) {
   const int bits = bitsOfDepth(depth);
   if (bits == 0 || width <= 0 || height <= 0 || !Bitmap::sizeAllowed(width, height)) return {};
   const core::Palette* palette = paletteOfDepth(depth);
-  const std::size_t tableBytes = palette ? palette->size() * 4 : 0;
-  // Element rows are unpadded; BMP rows are padded to 4 bytes (only 1-bit rows ever need it).
-  const std::size_t rowBytes = (std::size_t(width) * bits + 7) / 8;
-  const std::size_t stride = (rowBytes + 3) / 4 * 4;
-  const std::size_t pixelOffset = 54 + tableBytes;
-  const std::size_t fileSize = pixelOffset + stride * std::size_t(height);
-
-  ByteBuffer file;
-  file.reserve(fileSize);
-  file.push_back('B');
-  file.push_back('M');
-  core::appendLE32(file, static_cast<std::uint32_t>(fileSize));
-  core::appendLE32(file, 0);
-  core::appendLE32(file, static_cast<std::uint32_t>(pixelOffset));
-  core::appendLE32(file, 40);
-  core::appendLE32(file, static_cast<std::uint32_t>(width));
-  core::appendLE32(file, static_cast<std::uint32_t>(-height));  // negative: rows top-down
-  core::appendLE16(file, 1);
-  core::appendLE16(file, static_cast<std::uint16_t>(bits));
-  core::appendLE32(file, 0);     // no compression
-  core::appendLE32(file, 0);     // image size (may be 0 when uncompressed)
-  core::appendLE32(file, 2834);  // 72 dots an inch
-  core::appendLE32(file, 2834);
-  core::appendLE32(file, 0);
-  core::appendLE32(file, 0);
-  if (palette) {
-    for (const core::Rgb& c : *palette) {
-      file.push_back(c.blue);
-      file.push_back(c.green);
-      file.push_back(c.red);
-      file.push_back(0);
-    }
-  }
-  for (int y = 0; y < height; ++y) {
-    const std::size_t from = std::size_t(y) * rowBytes;
-    const std::size_t present =
-        from < source.size() ? std::min(rowBytes, source.size() - from) : 0;
-    if (present > 0) {
-      const std::uint8_t* row = source.data() + from;
-      file.insert(file.end(), row, row + present);
-    }
-    file.insert(file.end(), stride - present, 0);
-  }
-  return file;
+  const PixelFormat format = bits == 1   ? PixelFormat::Bits1
+                             : bits == 4 ? PixelFormat::Bits4
+                             : bits == 8 ? PixelFormat::Bits8
+                                         : PixelFormat::Bits32;
+  // Element rows are unpadded, as the picture's are: the bytes go across as they are.
+  Bitmap picture(width, height, format, palette ? *palette : core::Palette{});
+  std::vector<std::uint8_t>& pixels = picture.data();
+  std::copy_n(source.begin(), std::min(source.size(), pixels.size()), pixels.begin());
+  return picture;
 }
 
 ByteBuffer decodeRle32(core::Bytes coded, std::size_t n) {

@@ -16,11 +16,11 @@
 
 namespace vexilo::mac {
 
-// A complete BMP file (40-byte header, height negative: rows top-down, 2834 pixels a metre)
-// of an element's data at depth 1 (mono palette, rows padded to 4 bytes), 4 (Macintosh 16),
-// 8 (Macintosh 256), -8 (grey palette, an 8-bit mask) or 32 (no palette; bytes blue, green, red,
-// alpha). Source bytes are copied unchanged; a short source is padded with zeros.
-core::ByteBuffer buildBitmapFile(core::Bytes source, int width, int height, int depth);
+// The picture of an element's data at depth 1 (black and white), 4 (Macintosh 16 colours),
+// 8 (Macintosh 256), -8 (grey levels, an 8-bit mask) or 32 (bytes blue, green, red, alpha).
+// Source bytes are copied unchanged; a short source is padded with zeros. Empty for another
+// depth or a size no picture may have.
+core::Bitmap elementBitmap(core::Bytes source, int width, int height, int depth);
 
 // Decodes the three coded channels at the start of `coded` into n pixels of 4 bytes blue,
 // green, red, alpha, alpha 255.

@@ -39,11 +39,10 @@ bool isPng(core::Bytes data) {
          std::equal(kPngSignature.begin(), kPngSignature.end(), data.begin());
 }
 
-// Reads one directory entry. `work` is the zero-filled working buffer: the entry's data go in
-// at offset 14, behind a bitmap file header, so that it holds a BMP file of the XOR bitmap.
-// Data shorter than their header announces read as zeros, as from that buffer.
-void readEntry(core::DecodedFamily& family, core::Bytes file, const std::uint8_t* entry,
-               core::ByteBuffer& work) {
+// Reads one directory entry. Its data go into a zero-filled working buffer at offset 14, behind
+// a bitmap file header, so that it holds a BMP file of the XOR bitmap and then the AND mask.
+// Data shorter than their header announces read as zeros.
+void readEntry(core::DecodedFamily& family, core::Bytes file, const std::uint8_t* entry) {
   const int w = sizeFromByte(entry[0]);
   const int h = sizeFromByte(entry[1]);
   const core::WidthClass* widthClass = core::widthClassOf(w);
@@ -55,16 +54,15 @@ void readEntry(core::DecodedFamily& family, core::Bytes file, const std::uint8_t
   const core::Bytes data = file.subspan(offset, size);
   if (isPng(data)) return;
 
-  std::fill(work.begin(), work.end(), 0);
-  std::copy(data.begin(), data.end(), work.begin() + kFileHeaderBytes);
-  std::uint8_t* info = work.data() + kFileHeaderBytes;
-  const std::uint32_t headerSize = core::readLE32(info);
+  std::array<std::uint8_t, kInfoHeaderBytes> header{};
+  std::copy_n(data.begin(), std::min<std::size_t>(data.size(), header.size()), header.begin());
+  const std::uint32_t headerSize = core::readLE32(header.data());
   if (headerSize < kInfoHeaderBytes) return;  // no bitmap information header
-  if (static_cast<std::int32_t>(core::readLE32(info + 4)) != w) return;  // not a w-wide bitmap
+  if (static_cast<std::int32_t>(core::readLE32(header.data() + 4)) != w) return;  // not w wide
 
   // Many writers leave the directory's bit count 0 for indexed entries; the header's own is
   // the one the pixels follow. The directory's (0 meaning 32) serves only when it has none.
-  unsigned bits = core::readLE16(info + 14);
+  unsigned bits = core::readLE16(header.data() + 14);
   if (!knownBitCount(bits)) {
     bits = core::readLE16(entry + 6);
     if (bits == 0) bits = 32;
@@ -74,14 +72,21 @@ void readEntry(core::DecodedFamily& family, core::Bytes file, const std::uint8_t
   const std::uint64_t xorSize = std::uint64_t{static_cast<unsigned>(h)} * stride;
   std::uint64_t tableSize = 0;
   if (bits <= 8) {
-    const std::uint64_t used = core::readLE32(info + 32);
+    const std::uint64_t used = core::readLE32(header.data() + 32);
     tableSize = (used != 0 ? used : std::uint64_t{1} << bits) * 4;
   }
   const std::uint64_t pixelOffset = kFileHeaderBytes + std::uint64_t{headerSize} + tableSize;
   if (pixelOffset + xorSize > kWorkBytes) return;  // more than any entry of these sizes holds
   const std::size_t fileSize = static_cast<std::size_t>(pixelOffset + xorSize);
+  const std::size_t rowBytes = static_cast<std::size_t>(w) / 8;
+  const std::size_t maskStride = (rowBytes + 3) / 4 * 4;
+  const std::size_t maskSize = maskStride * static_cast<std::size_t>(w);
+  core::ByteBuffer work(std::min(kWorkBytes, fileSize + maskSize), 0);
+  std::copy_n(data.begin(), std::min(data.size(), work.size() - kFileHeaderBytes),
+              work.begin() + kFileHeaderBytes);
 
   // The header describes the square XOR bitmap alone.
+  std::uint8_t* info = work.data() + kFileHeaderBytes;
   work[0] = 'B';
   work[1] = 'M';
   core::writeLE32(work.data() + 2, static_cast<std::uint32_t>(fileSize));
@@ -96,8 +101,6 @@ void readEntry(core::DecodedFamily& family, core::Bytes file, const std::uint8_t
 
   // The AND mask follows the XOR bitmap, rows bottom-up; its bits are copied unchanged, so
   // 0 (opaque) shows black and 1 (transparent) white.
-  const std::size_t rowBytes = static_cast<std::size_t>(w) / 8;
-  const std::size_t maskStride = (rowBytes + 3) / 4 * 4;
   core::Bitmap mask(w, w, core::PixelFormat::Bits1, {core::Rgb{0, 0, 0}, core::Rgb{255, 255, 255}});
   for (int y = 0; y < w; ++y) {
     const std::size_t from = fileSize + static_cast<std::size_t>(w - 1 - y) * maskStride;
@@ -114,11 +117,10 @@ core::DecodedFamily decodeIco(core::Bytes file) {
   if (file.size() < kIcoHeaderBytes) return family;
   const int count = static_cast<std::int16_t>(core::readLE16(file.data() + 4));
   if (count <= 0) return family;
-  core::ByteBuffer work(kWorkBytes);
   for (int i = 0; i < count; ++i) {
     const std::size_t at = kIcoHeaderBytes + kEntryBytes * static_cast<std::size_t>(i);
     if (!core::inRange(file.size(), at, kEntryBytes)) break;
-    readEntry(family, file, file.data() + at, work);
+    readEntry(family, file, file.data() + at);
   }
   return family;
 }

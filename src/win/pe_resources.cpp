@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <limits>
 #include <optional>
-#include <set>
 #include <utility>
 #include <vector>
 
@@ -20,6 +19,7 @@ constexpr std::size_t kDosHeaderBytes = 64;
 constexpr std::size_t kLfanewAt = 0x3C;
 constexpr std::size_t kCoffHeaderBytes = 20;
 constexpr std::size_t kSectionBytes = 40;
+constexpr std::size_t kMaxSections = 96;
 constexpr std::size_t kDataDirectoryBytes = 8;
 constexpr std::size_t kResourceDirectoryIndex = 2;
 constexpr std::size_t kDirectoryHeaderBytes = 16;
@@ -27,10 +27,11 @@ constexpr std::size_t kDirectoryEntryBytes = 8;
 constexpr std::size_t kDataEntryBytes = 16;
 constexpr std::uint32_t kHighBit = 0x80000000u;
 
-// Bounds for damaged or hostile directories: more entries and resources than any real module
-// holds, and no more resource bytes handed on than the largest file we load.
-constexpr std::size_t kMaxEntries = std::size_t{1} << 16;
-constexpr std::size_t kMaxResources = std::size_t{1} << 14;
+// Bounds for damaged or hostile directories: twice the entries and images of the largest icon
+// libraries of the system (a few thousand icon images, each a name and a language entry), and
+// no more resource bytes handed on than the largest file we load.
+constexpr std::size_t kMaxEntries = std::size_t{1} << 14;
+constexpr std::size_t kMaxResources = std::size_t{1} << 13;
 constexpr std::size_t kMaxResourceBytes = core::kMaxInputFileBytes;
 // The pictures of a module are all held until they reach the board, and a few bytes of
 // run-length coded bitmap can stand for 64 MiB of pixels: past this much, the rest is left out.
@@ -58,8 +59,14 @@ class AddressMap {
 
   // The section holding `address`, or nothing.
   const Section* sectionOf(std::uint32_t address) const {
-    for (const Section& s : sections_)
-      if (address >= s.address && address - s.address < s.extent) return &s;
+    // One test: below the section's start, the 64-bit difference wraps past any extent.
+    auto holds = [address](const Section& s) {
+      return std::uint64_t{address} - s.address < s.extent;
+    };
+    // Resources mostly lie in one section: try the last one found first.
+    if (last_ < sections_.size() && holds(sections_[last_])) return &sections_[last_];
+    for (last_ = 0; last_ < sections_.size(); ++last_)
+      if (holds(sections_[last_])) return &sections_[last_];
     return nullptr;
   }
 
@@ -90,6 +97,7 @@ class AddressMap {
  private:
   core::Bytes file_;
   std::vector<Section> sections_;
+  mutable std::size_t last_ = 0;
 };
 
 struct ResourceTable {
@@ -106,7 +114,9 @@ std::optional<ResourceTable> locateResources(core::Bytes file) {
   if (file[pe] != 'P' || file[pe + 1] != 'E' || file[pe + 2] != 0 || file[pe + 3] != 0)
     return std::nullopt;
   const std::size_t coff = pe + 4;
-  const std::size_t sectionCount = core::readLE16(file.data() + coff + 2);
+  // The loader maps at most 96 sections; a table claiming more is damaged past that.
+  const std::size_t sectionCount =
+      std::min<std::size_t>(core::readLE16(file.data() + coff + 2), kMaxSections);
   const std::size_t optionalSize = core::readLE16(file.data() + coff + 16);
   const std::size_t optional = coff + kCoffHeaderBytes;
   if (!core::inRange(file.size(), optional, optionalSize) || optionalSize < 2) return std::nullopt;
@@ -151,20 +161,39 @@ struct DirectoryEntry {
 // Reads the directories of one resource tree, each at most once and within the tree's bytes.
 class TreeWalker {
  public:
-  explicit TreeWalker(core::Bytes tree) : tree_(tree) {}
+  explicit TreeWalker(core::Bytes tree) : tree_(tree), visited_(tree.size()) {}
 
-  std::vector<DirectoryEntry> entries(std::size_t offset) {
-    std::vector<DirectoryEntry> out;
-    if (!visited_.insert(offset).second) return out;
-    if (!core::inRange(tree_.size(), offset, kDirectoryHeaderBytes)) return out;
+  // The entries of the directory at `offset`, read in place as they are walked.
+  class Entries {
+   public:
+    Entries(const std::uint8_t* first, std::size_t count) : first_(first), count_(count) {}
+    struct Iterator {
+      const std::uint8_t* at;
+      DirectoryEntry operator*() const { return {core::readLE32(at), core::readLE32(at + 4)}; }
+      Iterator& operator++() {
+        at += kDirectoryEntryBytes;
+        return *this;
+      }
+      bool operator!=(const Iterator& other) const { return at != other.at; }
+    };
+    Iterator begin() const { return {first_}; }
+    Iterator end() const { return {first_ + count_ * kDirectoryEntryBytes}; }
+
+   private:
+    const std::uint8_t* first_;
+    std::size_t count_;
+  };
+
+  Entries entries(std::size_t offset) {
+    if (!core::inRange(tree_.size(), offset, kDirectoryHeaderBytes) || visited_[offset])
+      return {nullptr, 0};
+    visited_[offset] = true;
     const std::uint8_t* header = tree_.data() + offset;
-    const std::size_t count = std::size_t{core::readLE16(header + 12)} + core::readLE16(header + 14);
-    for (std::size_t i = 0; i < count && budget_ > 0; ++i, --budget_) {
-      const std::size_t at = offset + kDirectoryHeaderBytes + i * kDirectoryEntryBytes;
-      if (!core::inRange(tree_.size(), at, kDirectoryEntryBytes)) break;
-      out.push_back({core::readLE32(tree_.data() + at), core::readLE32(tree_.data() + at + 4)});
-    }
-    return out;
+    const std::size_t room = (tree_.size() - offset - kDirectoryHeaderBytes) / kDirectoryEntryBytes;
+    const std::size_t count = std::min(
+        {std::size_t{core::readLE16(header + 12)} + core::readLE16(header + 14), room, budget_});
+    budget_ -= count;
+    return {header + kDirectoryHeaderBytes, count};
   }
 
   // A name: a 16-bit length, then that many UTF-16 code units.
@@ -173,9 +202,12 @@ class TreeWalker {
     if (!core::inRange(tree_.size(), offset, 2)) return out;
     const std::size_t length = core::readLE16(tree_.data() + offset);
     if (!core::inRange(tree_.size(), offset + 2, 2 * length)) return out;
-    for (std::size_t i = 0; i < length; ++i) {
-      const std::uint16_t unit = core::readLE16(tree_.data() + offset + 2 + 2 * i);
-      out.push_back(unit < 0x80 ? static_cast<char>(unit) : '?');
+    out.resize(length);
+    const std::uint8_t* units = tree_.data() + offset + 2;
+    for (char& c : out) {
+      const std::uint16_t unit = core::readLE16(units);
+      c = unit < 0x80 ? static_cast<char>(unit) : '?';
+      units += 2;
     }
     return out;
   }
@@ -189,7 +221,7 @@ class TreeWalker {
 
  private:
   core::Bytes tree_;
-  std::set<std::size_t> visited_;
+  std::vector<bool> visited_;  // by offset: the directories already read
   std::size_t budget_ = kMaxEntries;
 };
 
@@ -203,12 +235,12 @@ std::vector<PeResource> readPeResources(core::Bytes file) {
   if (!tree) return out;
 
   TreeWalker walker(*tree);
-  for (const DirectoryEntry& type : walker.entries(0)) {
+  for (const DirectoryEntry type : walker.entries(0)) {
     if (type.named() || !type.directory()) continue;
     if (type.name != kResourceBitmap && type.name != kResourceIcon) continue;
-    for (const DirectoryEntry& name : walker.entries(type.offset())) {
+    for (const DirectoryEntry name : walker.entries(type.offset())) {
       if (!name.directory()) continue;
-      for (const DirectoryEntry& language : walker.entries(name.offset())) {
+      for (const DirectoryEntry language : walker.entries(name.offset())) {
         if (language.directory()) continue;  // a fourth level: not a resource
         const auto data = walker.dataEntry(language.offset());
         if (!data) continue;
@@ -292,9 +324,13 @@ core::ByteBuffer bitmapFileFromResource(core::Bytes resource) {
 }
 
 core::DecodedFamily decodeExe(core::Bytes file, std::string_view /*path*/) {
+  return decodePeResources(readPeResources(file));
+}
+
+core::DecodedFamily decodePeResources(const std::vector<PeResource>& resources) {
   core::DecodedFamily family;
   std::size_t handedOn = 0, decoded = 0;
-  for (const PeResource& r : readPeResources(file)) {
+  for (const PeResource& r : resources) {
     handedOn += r.data.size();
     if (handedOn > kMaxResourceBytes || decoded > kMaxDecodedBytes) break;
     const std::size_t before = family.pictures.size();

@@ -56,6 +56,8 @@ core::ByteBuffer bitmapFileFromResource(core::Bytes resource);
 // import places them, in directory order. A file that is no PE image gives nothing; `path`
 // names the file in messages, of which the resources give none.
 core::DecodedFamily decodeExe(core::Bytes file, std::string_view path = {});
+// The same for resources already read.
+core::DecodedFamily decodePeResources(const std::vector<PeResource>& resources);
 // decodeExe's family put on the board.
 void readExeBytes(core::CommandContext& ctx, core::Bytes file);
 // Opens an executable and reads its resources; message 1041 when it cannot be opened.
