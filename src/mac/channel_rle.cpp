@@ -33,17 +33,18 @@ std::size_t unpackChannel(core::Bytes in, std::size_t pos, std::span<std::uint8_
     if (h >= 128) {
       if (pos >= in.size()) break;
       const std::uint8_t value = in[pos++];
-      const std::size_t count = std::size_t{h} - 125;
-      for (std::size_t i = 0; i < count && written < n; ++i, ++written)
-        if (written < limit) out[written * 4] = value;
+      const std::size_t end = written + std::min(std::size_t{h} - 125, n - written);
+      for (std::size_t i = written; i < std::min(end, limit); ++i) out[i * 4] = value;
+      written = end;
     } else {
       // A literal chunk reaching past the n-th value still occupies all its bytes, so the next
       // plane starts after it; input that ends inside the chunk ends the plane.
       const std::size_t count = std::min(std::size_t{h} + 1, in.size() - pos);
-      for (std::size_t i = 0; i < count; ++i, ++pos) {
-        if (written < limit) out[written * 4] = in[pos];
-        if (written < n) ++written;
-      }
+      const std::size_t end = written + std::min(count, n - written);
+      for (std::size_t i = written; i < std::min(end, limit); ++i)
+        out[i * 4] = in[pos + i - written];
+      written = end;
+      pos += count;
     }
   }
   return pos;

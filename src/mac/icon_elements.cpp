@@ -54,6 +54,32 @@ bool sameIgnoringCase(const std::uint8_t* p, const core::FourCC& code) {
   return true;
 }
 
+// The first position of `code` in `range`, letters in either case. Candidates are found with
+// memchr, one search for each case of the first letter, each resumed only once passed.
+std::optional<std::size_t> findIgnoringCase(Bytes range, const core::FourCC& code) {
+  if (range.size() < 4) return std::nullopt;
+  const std::size_t last = range.size() - 4;  // the last position a code fits at
+  const std::uint8_t* base = range.data();
+  const int cases[2] = {std::tolower(static_cast<unsigned char>(code[0])),
+                        std::toupper(static_cast<unsigned char>(code[0]))};
+  std::size_t next[2] = {0, 0};  // the next position of each case at or after the search's
+  bool searched[2] = {false, false};
+  for (std::size_t pos = 0; pos <= last;) {
+    for (int c = 0; c < 2; ++c) {
+      if (searched[c] && next[c] >= pos) continue;
+      const void* hit = std::memchr(base + pos, cases[c], last + 1 - pos);
+      next[c] = hit ? static_cast<std::size_t>(static_cast<const std::uint8_t*>(hit) - base)
+                    : last + 1;
+      searched[c] = true;
+    }
+    pos = std::min(next[0], next[1]);
+    if (pos > last) break;
+    if (sameIgnoringCase(base + pos, code)) return pos;
+    ++pos;
+  }
+  return std::nullopt;
+}
+
 // At most `count` bytes of `bytes` from `offset` on (none when the offset lies beyond).
 Bytes slice(Bytes bytes, std::size_t offset, std::size_t count) {
   if (offset >= bytes.size()) return {};
@@ -151,14 +177,7 @@ Bytes findElementMask(Bytes range, std::size_t next, std::size_t n) {
     header = next;
   } else {
     // Not next to its image: look for the mask anywhere in the range.
-    const int first = std::tolower(static_cast<unsigned char>(code[0]));
-    for (std::size_t pos = 0; core::inRange(range.size(), pos, 4); ++pos) {
-      if (std::tolower(range[pos]) != first) continue;
-      if (sameIgnoringCase(range.data() + pos, code)) {
-        header = pos;
-        break;
-      }
-    }
+    header = findIgnoringCase(range, code);
   }
   if (!header || !core::inRange(range.size(), *header, 8)) return {};
   const std::uint32_t recordLength = core::readBE32(range.data() + *header + 4);
