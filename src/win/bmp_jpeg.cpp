@@ -224,10 +224,10 @@ core::Result<core::Bitmap> decodeJpeg(core::Bytes file) {
   if (!core::Bitmap::sizeAllowed(info.image_width, info.image_height))
     return R::failure("picture too large", 0);
 
-  // libjpeg converts YCbCr (and RGB) to RGB itself; grey and CMYK come as they are.
-  const bool grey = info.jpeg_color_space == JCS_GRAYSCALE;
+  // libjpeg writes grey, YCbCr and RGB pictures as blue, green, red, alpha 255 itself, straight
+  // into the picture's rows; CMYK comes as it is.
   const bool cmyk = info.jpeg_color_space == JCS_CMYK || info.jpeg_color_space == JCS_YCCK;
-  info.out_color_space = grey ? JCS_GRAYSCALE : cmyk ? JCS_CMYK : JCS_RGB;
+  info.out_color_space = cmyk ? JCS_CMYK : JCS_EXT_BGRA;
   info.scale_num = 1;
   info.scale_denom = 1;
   const bool inverted = cmyk && info.saw_Adobe_marker;
@@ -236,34 +236,22 @@ core::Result<core::Bitmap> decodeJpeg(core::Bytes file) {
   const int width = static_cast<int>(info.output_width);
   const int height = static_cast<int>(info.output_height);
   const int components = info.output_components;
-  if (!core::Bitmap::sizeAllowed(width, height) || components != (grey ? 1 : cmyk ? 4 : 3))
+  if (!core::Bitmap::sizeAllowed(width, height) || components != 4)
     return R::failure("unexpected JPEG output", 0);
 
   core::Bitmap picture(width, height, core::PixelFormat::Bits32);
-  std::vector<JSAMPLE> row(static_cast<std::size_t>(width) * static_cast<std::size_t>(components));
   for (int y = 0; y < height; ++y) {
-    if (!guarded(error, readRow, info, row.data())) return R::failure("bad JPEG data", 0);
     std::uint8_t* out = picture.row(y).data();
+    if (!guarded(error, readRow, info, out)) return R::failure("bad JPEG data", 0);
+    if (!cmyk) continue;
+    // Cyan, magenta, yellow and black, in place. Stored inverted (Adobe) a value is already
+    // 255 - ink.
+    const unsigned flip = inverted ? 0 : 255;
     for (int x = 0; x < width; ++x, out += 4) {
-      const JSAMPLE* p = row.data() + static_cast<std::size_t>(x) * static_cast<std::size_t>(components);
-      std::uint8_t r, g, b;
-      if (grey) {
-        r = g = b = p[0];
-      } else if (cmyk) {
-        // Stored inverted (Adobe) a value is already 255 - ink.
-        const unsigned c = inverted ? p[0] : 255u - p[0], m = inverted ? p[1] : 255u - p[1],
-                       yy = inverted ? p[2] : 255u - p[2], k = inverted ? p[3] : 255u - p[3];
-        r = scaled(c, k);
-        g = scaled(m, k);
-        b = scaled(yy, k);
-      } else {
-        r = p[0];
-        g = p[1];
-        b = p[2];
-      }
-      out[0] = b;
-      out[1] = g;
-      out[2] = r;
+      const unsigned c = flip ^ out[0], m = flip ^ out[1], yy = flip ^ out[2], k = flip ^ out[3];
+      out[0] = scaled(yy, k);
+      out[1] = scaled(m, k);
+      out[2] = scaled(c, k);
       out[3] = 255;
     }
   }
@@ -300,11 +288,20 @@ std::optional<core::ByteBuffer> encodeJpeg(const core::Bitmap& picture, int qual
 
   std::vector<JSAMPLE> row(3 * static_cast<std::size_t>(picture.width()));
   for (int y = 0; y < picture.height(); ++y) {
-    for (int x = 0; x < picture.width(); ++x) {
-      const core::Bgra c = picture.pixel(x, y);
-      row[3 * static_cast<std::size_t>(x)] = c.red;
-      row[3 * static_cast<std::size_t>(x) + 1] = c.green;
-      row[3 * static_cast<std::size_t>(x) + 2] = c.blue;
+    if (picture.format() == core::PixelFormat::Bits32) {
+      const std::uint8_t* in = picture.row(y).data();
+      for (std::size_t i = 0; i < row.size(); i += 3, in += 4) {
+        row[i] = in[2];
+        row[i + 1] = in[1];
+        row[i + 2] = in[0];
+      }
+    } else {
+      for (int x = 0; x < picture.width(); ++x) {
+        const core::Bgra c = picture.pixel(x, y);
+        row[3 * static_cast<std::size_t>(x)] = c.red;
+        row[3 * static_cast<std::size_t>(x) + 1] = c.green;
+        row[3 * static_cast<std::size_t>(x) + 2] = c.blue;
+      }
     }
     if (!guarded(error, writeRow, info, row.data())) return std::nullopt;
   }
