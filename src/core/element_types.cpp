@@ -1,6 +1,6 @@
 #include "core/element_types.h"
 
-#include <cstring>
+#include <cstdint>
 
 namespace vexilo::core {
 
@@ -53,14 +53,23 @@ static_assert([] {
   return true;
 }(), "element indices are table positions");
 
+// The codes as big-endian words: one integer compare a type instead of a byte comparison.
+constexpr std::array<std::uint32_t, kElementTypeCount> kCodeWords = [] {
+  std::array<std::uint32_t, kElementTypeCount> words{};
+  for (std::size_t i = 0; i < kTypes.size(); ++i)
+    for (char c : kTypes[i].code) words[i] = words[i] << 8 | static_cast<std::uint8_t>(c);
+  return words;
+}();
+
 }  // namespace
 
 const std::array<ElementType, kElementTypeCount>& elementTypes() { return kTypes; }
 
 const ElementType* findElementType(Bytes code) {
   if (code.size() != 4) return nullptr;
-  for (const ElementType& t : kTypes)
-    if (std::memcmp(t.code.data(), code.data(), 4) == 0) return &t;
+  const std::uint32_t word = readBE32(code.data());
+  for (std::size_t i = 0; i < kCodeWords.size(); ++i)
+    if (kCodeWords[i] == word) return &kTypes[i];
   return nullptr;
 }
 

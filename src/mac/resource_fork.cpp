@@ -1,6 +1,7 @@
 #include "mac/resource_fork.h"
 
 #include <algorithm>
+#include <vector>
 
 #include "core/element_types.h"
 #include "mac/icns.h"
@@ -38,14 +39,21 @@ core::DecodedFamily decodeResourceFork(core::Bytes fork) {
   if (map.size() < 30) return family;
   // The type list is taken at map offset 28, whatever the offset field at 24 says.
   const int types = static_cast<std::int16_t>(core::readBE16(map.data() + 28)) + 1;
-  for (int k = 0; k < types; ++k) {
+  // Each reference takes 12 bytes of the map and each resource its own stretch of the data,
+  // so a sound fork never exceeds these budgets nor reads a block twice; a damaged one whose
+  // type entries repeat one long reference list, or whose references share or overlap their
+  // data, is read that far and no further instead of running on.
+  std::size_t references = map.size() / 12;
+  std::size_t dataBytes = fork.size();
+  std::vector<bool> blockRead(fork.size());
+  for (int k = 0; k < types && references > 0; ++k) {
     const std::size_t entry = 30 + 8 * static_cast<std::size_t>(k);
     if (!core::inRange(map.size(), entry, 8)) break;
     const core::ElementType* type = iconResourceType(map.subspan(entry, 4));
     if (!type) continue;
     const int count = static_cast<std::int16_t>(core::readBE16(map.data() + entry + 4)) + 1;
     const std::size_t list = 28 + std::size_t{core::readBE16(map.data() + entry + 6)};
-    for (int j = 0; j < count; ++j) {
+    for (int j = 0; j < count && references > 0; ++j, --references) {
       const std::size_t ref = list + 12 * static_cast<std::size_t>(j);
       if (!core::inRange(map.size(), ref, 12)) break;
       // The data offset is 24 bits: the byte before it holds the attributes.
@@ -54,6 +62,10 @@ core::DecodedFamily decodeResourceFork(core::Bytes fork) {
       if (block > fork.size() || !core::inRange(fork.size(), block, 4)) continue;
       const std::uint32_t length = core::readBE32(fork.data() + block);
       if (!core::inRange(fork.size(), block + 4, length)) continue;  // runs past the fork
+      if (blockRead[block]) continue;
+      blockRead[block] = true;
+      if (std::size_t{length} + 4 > dataBytes) return family;
+      dataBytes -= std::size_t{length} + 4;
       const core::Bytes data = fork.subspan(block + 4, length);
       if (type->role == core::ElementRole::Container) {
         family.append(decodeIcns(data));

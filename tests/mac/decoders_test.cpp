@@ -278,8 +278,12 @@ TEST(DecodeResourceFork, HostileAndUnreadResourcesGiveNoPicture) {
     f = good, bytes == 2 ? core::writeBE16(&f[at], static_cast<std::uint16_t>(value)) : core::writeBE32(&f[at], value);
     return f;
   };
+  // Two type entries whose reference lists are one: its resource is read once.
+  ByteBuffer twice = mac::writeResourceFork({{{'i', 'c', 'l', '8'}, ByteBuffer(1024, 7)}, {{'i', 'c', 'l', '8'}, ByteBuffer(1024, 7)}});
+  core::writeBE16(&twice[core::readBE32(&twice[4]) + 44], 18);
   const std::pair<ByteBuffer, std::size_t> cases[] = {
       {good, 1},
+      {twice, 1},
       {changed(map + 42, 0x20000000, 4), 1},   // the attribute byte does not move the data
       {changed(map + 28, 0xFFFF, 2), 0},       // no types
       {changed(map + 28, 0x7FFF, 2), 1},       // 32768 types in a 50-byte map
