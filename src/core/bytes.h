@@ -1,9 +1,12 @@
 // Byte-order helpers and a bounded cursor over a byte span.
 #pragma once
 
+#include <bit>
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 #include <span>
+#include <type_traits>
 #include <vector>
 
 namespace vexilo::core {
@@ -20,6 +23,15 @@ constexpr std::uint16_t readLE16(const std::uint8_t* p) {
   return static_cast<std::uint16_t>(p[0] | (p[1] << 8));
 }
 constexpr std::uint32_t readLE32(const std::uint8_t* p) {
+  // At run time one four-byte load where the machine is little-endian (one bounds check under
+  // the address sanitizer instead of four).
+  if constexpr (std::endian::native == std::endian::little) {
+    if (!std::is_constant_evaluated()) {
+      std::uint32_t v;
+      std::memcpy(&v, p, 4);
+      return v;
+    }
+  }
   return static_cast<std::uint32_t>(p[0]) | (static_cast<std::uint32_t>(p[1]) << 8) |
          (static_cast<std::uint32_t>(p[2]) << 16) | (static_cast<std::uint32_t>(p[3]) << 24);
 }
@@ -27,6 +39,13 @@ constexpr std::uint16_t readBE16(const std::uint8_t* p) {
   return static_cast<std::uint16_t>((p[0] << 8) | p[1]);
 }
 constexpr std::uint32_t readBE32(const std::uint8_t* p) {
+  if constexpr (std::endian::native == std::endian::little) {
+    if (!std::is_constant_evaluated()) {
+      std::uint32_t v;
+      std::memcpy(&v, p, 4);
+      return __builtin_bswap32(v);
+    }
+  }
   return (static_cast<std::uint32_t>(p[0]) << 24) | (static_cast<std::uint32_t>(p[1]) << 16) |
          (static_cast<std::uint32_t>(p[2]) << 8) | static_cast<std::uint32_t>(p[3]);
 }
