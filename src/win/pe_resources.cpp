@@ -33,6 +33,9 @@ constexpr std::uint32_t kHighBit = 0x80000000u;
 constexpr std::size_t kMaxEntries = std::size_t{1} << 14;
 constexpr std::size_t kMaxResources = std::size_t{1} << 13;
 constexpr std::size_t kMaxResourceBytes = core::kMaxInputFileBytes;
+// Resource names are short identifiers; a longer one is cut here, so that a name shared by
+// thousands of entries costs little to hand on.
+constexpr std::size_t kMaxNameUnits = 256;
 // The pictures of a module are all held until they reach the board, and a few bytes of
 // run-length coded bitmap can stand for 64 MiB of pixels: past this much, the rest is left out.
 constexpr std::size_t kMaxDecodedBytes = std::size_t{1} << 30;
@@ -196,13 +199,15 @@ class TreeWalker {
     return {header + kDirectoryHeaderBytes, count};
   }
 
-  // A name: a 16-bit length, then that many UTF-16 code units.
-  std::string name(std::size_t offset) const {
+  // A name: a 16-bit length, then that many UTF-16 code units. Names stored apart from each
+  // other fill at most the tree, so no more code units than half its bytes are read in all.
+  std::string name(std::size_t offset) {
     std::string out;
     if (!core::inRange(tree_.size(), offset, 2)) return out;
     const std::size_t length = core::readLE16(tree_.data() + offset);
     if (!core::inRange(tree_.size(), offset + 2, 2 * length)) return out;
-    out.resize(length);
+    out.resize(std::min({length, kMaxNameUnits, nameBudget_}));
+    nameBudget_ -= out.size();
     const std::uint8_t* units = tree_.data() + offset + 2;
     for (char& c : out) {
       const std::uint16_t unit = core::readLE16(units);
@@ -223,6 +228,7 @@ class TreeWalker {
   core::Bytes tree_;
   std::vector<bool> visited_;  // by offset: the directories already read
   std::size_t budget_ = kMaxEntries;
+  std::size_t nameBudget_ = tree_.size() / 2;
 };
 
 }  // namespace
@@ -240,6 +246,7 @@ std::vector<PeResource> readPeResources(core::Bytes file) {
     if (type.name != kResourceBitmap && type.name != kResourceIcon) continue;
     for (const DirectoryEntry name : walker.entries(type.offset())) {
       if (!name.directory()) continue;
+      const std::string text = name.named() ? walker.name(name.name & ~kHighBit) : std::string();
       for (const DirectoryEntry language : walker.entries(name.offset())) {
         if (language.directory()) continue;  // a fourth level: not a resource
         const auto data = walker.dataEntry(language.offset());
@@ -249,7 +256,7 @@ std::vector<PeResource> readPeResources(core::Bytes file) {
         PeResource r;
         r.type = type.name;
         if (name.named())
-          r.name = walker.name(name.name & ~kHighBit);
+          r.name = text;
         else
           r.id = name.name;
         r.language = language.name & ~kHighBit;

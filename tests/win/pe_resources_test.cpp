@@ -98,6 +98,14 @@ TEST(PeResources, WalksTheTreeAndSkipsWhatIsDamaged) {
        [](ByteBuffer& t) { put(t, 0x098, 1033, 0x7FFFFF00); core::writeLE16(t.data() + 0x100, 0xFFFF); },
        {kSound[0], "3/''/1036@4628+20"}},
       {"a tree cut inside its directories", [](ByteBuffer& t) { t.resize(0x30); }, {}},
+      {"a name longer than names are kept",
+       [](ByteBuffer& t) {
+         put(t, 0x068, kDir | 0x240, kDir | 0x088);
+         t.resize(0x242 + 600);
+         core::writeLE16(t.data() + 0x240, 300);
+         for (std::size_t i = 0x242; i < t.size(); i += 2) core::writeLE16(t.data() + i, 'A');
+       },
+       {kSound[0], "3/'" + std::string(256, 'A') + "'/1033@4624+4", "3/'" + std::string(256, 'A') + "'/1036@4628+20"}},
   };
   for (const auto& c : cases) {
     ByteBuffer t = soundTree();
