@@ -1,7 +1,7 @@
 // Feeds arbitrary bytes to the ICO decoder. Besides staying within its buffers, it must offer
-// every picture to the pair of its width class, colour then mask, each square and of that
-// width, the mask 1-bit; and the 32-bit family written from the colour pictures must read back
-// into the same pictures.
+// every picture to the pair of its width class, colour then mask (a bitmap entry's square, its
+// mask 1-bit; a PNG entry's mask its grey alpha), or a 256-pixel one alone to ic256; and the
+// 32-bit family written from the bitmap entries' pictures must read back into the same ones.
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
@@ -14,20 +14,30 @@
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   using namespace vexilo;
   const core::DecodedFamily family = win::decodeIco(core::Bytes(data, size));
-  if (family.pictures.size() % 2 != 0 || !family.messages.empty()) std::abort();
+  if (!family.messages.empty()) std::abort();
   // A fresh board is costly to draw (its pasteboard grids): it is reset by assigning one drawn
   // once, which also keeps its large buffers from one input to the next.
   static const core::IconSet kFresh;
   static core::IconSet board;
   board = kFresh;
-  for (std::size_t i = 0; i < family.pictures.size(); i += 2) {
-    const core::DecodedPicture &colour = family.pictures[i], &mask = family.pictures[i + 1];
+  for (std::size_t i = 0; i < family.pictures.size(); ++i) {
+    const core::DecodedPicture& colour = family.pictures[i];
     const int w = colour.bitmap.width();
+    // A 256-pixel entry goes alone to its large slot; the others to the pair of their width.
+    if (colour.slot == core::SlotId::ic256) {
+      if (w != 256) std::abort();
+      continue;
+    }
     const core::WidthClass* widthClass = core::widthClassOf(w);
-    if (!widthClass || colour.slot != widthClass->colour || mask.slot != core::slotInfo(widthClass->colour).partner ||
-        colour.bitmap.height() != w || mask.bitmap.width() != w || mask.bitmap.height() != w ||
-        mask.bitmap.format() != core::PixelFormat::Bits1)
+    if (!widthClass || colour.slot != widthClass->colour || ++i == family.pictures.size()) std::abort();
+    const core::DecodedPicture& mask = family.pictures[i];
+    // A PNG entry's mask is its alpha in grey levels, a bitmap entry's its 1-bit AND mask.
+    const bool png = mask.bitmap.format() == core::PixelFormat::Bits8;
+    if (mask.slot != core::slotInfo(widthClass->colour).partner || mask.bitmap.width() != w ||
+        mask.bitmap.height() != colour.bitmap.height() ||
+        (!png && (colour.bitmap.height() != w || mask.bitmap.format() != core::PixelFormat::Bits1)))
       std::abort();
+    if (png) continue;
     // Pictures of the control's size written back: one 32-bit entry each.
     const core::SlotSize control = core::controlSize(*colour.slot);
     if (w != control.width) continue;

@@ -12,7 +12,7 @@ struct OutputOption {
   OutputKind kind;
 };
 
-constexpr std::array<OutputOption, 7> kOutputOptions = {{
+constexpr std::array<OutputOption, 8> kOutputOptions = {{
     {"--icns", OutputKind::Icns},
     {"--ico", OutputKind::Ico},
     {"--macbinary-resource", OutputKind::MacBinaryResource},
@@ -20,14 +20,14 @@ constexpr std::array<OutputOption, 7> kOutputOptions = {{
     {"--custom-icon", OutputKind::CustomIcon},
     {"--bmp", OutputKind::Bmp},
     {"--jpeg", OutputKind::Jpeg},
+    {"--png", OutputKind::Png},
 }};
 
-// Outputs a --slot before them turns into one image; --bmp and --jpeg exist only that way.
-bool takesSlot(OutputKind k) {
-  return k == OutputKind::Icns || k == OutputKind::Ico || k == OutputKind::Bmp ||
-         k == OutputKind::Jpeg;
+// Outputs a --slot before them turns into one image; --bmp, --jpeg and --png exist only that way.
+bool needsSlot(OutputKind k) {
+  return k == OutputKind::Bmp || k == OutputKind::Jpeg || k == OutputKind::Png;
 }
-bool needsSlot(OutputKind k) { return k == OutputKind::Bmp || k == OutputKind::Jpeg; }
+bool takesSlot(OutputKind k) { return k == OutputKind::Icns || k == OutputKind::Ico || needsSlot(k); }
 
 std::string slotNames() {
   std::string names;
@@ -128,25 +128,28 @@ std::variant<Arguments, std::string> parseArguments(std::span<const std::string>
 std::string usageText() {
   return R"(Usage: vexilo-convert [options] INPUT...
 
-Reads every INPUT in turn onto one board, as File > Import does (icns, .ico, .bmp, JPEG,
+Reads every INPUT in turn onto one board, as File > Import does (icns, .ico, .bmp, JPEG, PNG,
 raw icon elements, MacBinary, AppleSingle, AppleDouble, Windows executables), so several
 inputs make up one family. Then, in this order: --mask, --list, --dump, and the outputs in
 the order given, each written by the command the menus run.
 
 Family outputs:
-  --icns FILE                 icns file (Save > Macintosh Icon > Data Only)
+  --icns FILE                 icns file (Save > Macintosh Icon > Data Only), with ic256,
+                              ic512 and ic1024 as PNG elements
   --macbinary-resource FILE   MacBinary file, the icns in the resource fork
   --macbinary-both FILE       MacBinary file, the icns in both forks
   --custom-icon FILE          MacBinary file of a volume or folder custom icon
-  --ico FILE                  Windows icon file of ic16, ic32, ic48 and ic128
+  --ico FILE                  Windows icon file of ic16, ic32, ic48, ic128 and ic256 (PNG)
 
 One image (the pop-up's Save Image As):
-  --slot NAME                 the slot the --bmp, --jpeg, --ico and --icns options after
-                              it write, up to the next --slot; NAME is one of
+  --slot NAME                 the slot the --bmp, --jpeg, --png, --ico and --icns options
+                              after it write, up to the next --slot; NAME is one of
                               ic128 im128 ic48 im48 ic32 im32 icNB imNB ic16 im16 ic12 im12
                               PB16 PB32 PB48 PB128 ipal16 ipalicon ipal256
+                              ic256 ic512 ic1024
   --bmp FILE                  the slot's picture as a BMP file, in its own pixel format
   --jpeg FILE                 the slot's picture as a JPEG file
+  --png FILE                  the slot's picture as a PNG file (8-bit RGBA)
   --ico FILE, --icns FILE     after --slot: the slot alone as an icon or icns file
 
 The board:

@@ -17,7 +17,7 @@ inline constexpr int kExitInput = 1;   // an input could not be read or its read
 inline constexpr int kExitUsage = 2;
 inline constexpr int kExitOutput = 3;  // every input read, but an output not written
 
-enum class OutputKind { Icns, Ico, MacBinaryResource, MacBinaryBoth, CustomIcon, Bmp, Jpeg };
+enum class OutputKind { Icns, Ico, MacBinaryResource, MacBinaryBoth, CustomIcon, Bmp, Jpeg, Png };
 
 struct Output {
   OutputKind kind;

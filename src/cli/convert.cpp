@@ -9,6 +9,7 @@
 #include "cli/png_dump.h"
 #include "core/command_context.h"
 #include "core/file_helpers.h"
+#include "core/png_codec.h"
 #include "core/save_flow.h"
 #include "imageops/masks.h"
 #include "mac/icns.h"
@@ -33,6 +34,7 @@ Command commandOf(const Output& output) {
     case OutputKind::CustomIcon: return mac::saveCustomIcon;
     case OutputKind::Bmp: return win::sbmClick;
     case OutputKind::Jpeg: return win::jpgClick;
+    case OutputKind::Png: return win::pngClick;
   }
   return {};
 }
@@ -77,7 +79,7 @@ class Run {
       const auto id = static_cast<core::SlotId>(i);
       if (!holdsPicture(board_, id)) continue;
       const std::string path = (fs::path(dir) / (std::string(core::slotName(id)) + ".png")).string();
-      auto png = encodePng(*board_.slot(id).picture);
+      auto png = core::encodePng(*board_.slot(id).picture);
       ok = save(png ? dumpFileCommand(std::move(*png)) : Command(), path) && ok;
     }
     const std::string listing = boardListing(board_);

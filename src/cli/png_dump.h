@@ -1,5 +1,4 @@
-// The board as it stands: its listing (one line per slot holding a picture) and PNG copies of
-// the pictures.
+// The board as it stands: its listing (one line per slot holding a picture).
 #pragma once
 
 #include <optional>
@@ -17,8 +16,5 @@ bool holdsPicture(const core::IconSet& board, core::SlotId id);
 // "name width height depth\n" for every slot holding a picture, in slot order.
 std::string boardListing(const core::IconSet& board);
 
-// A PNG file (8-bit RGBA) of a 32-bit copy of the picture, colour and alpha as they are stored;
-// nothing when the encoder fails.
-std::optional<core::ByteBuffer> encodePng(const core::Bitmap& picture);
 
 }  // namespace vexilo::cli

@@ -31,6 +31,9 @@ struct DecodedFamily {
   void offer(std::optional<SlotId> slot, Bitmap bitmap) {
     pictures.push_back({slot, std::move(bitmap)});
   }
+  // Offers a 32-bit picture to `colour`, and its alpha as an 8-bit grey mask (0 transparent,
+  // 255 opaque) to `mask` when there is one.
+  void offerWithAlphaMask(std::optional<SlotId> colour, std::optional<SlotId> mask, Bitmap picture);
   void say(int id, std::string argument = {}) { messages.push_back({id, std::move(argument)}); }
   // Appends another reading after this one (a fork inside an envelope, an entry of a file).
   void append(DecodedFamily other);

@@ -36,6 +36,9 @@ void wipeOut(IconSet& board, MainTab tab) {
       for (SlotId id : kOrder) board.wipeSlot(id);
       break;
     case MainTab::Pasteboard: board.resetPasteboard(); break;
+    case MainTab::Large:
+      for (SlotId id : kLargeSlots) board.wipeSlot(id);
+      break;
     case MainTab::Palettes: break;
   }
 }

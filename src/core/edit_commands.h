@@ -19,8 +19,8 @@ bool copySlot(IconSet& board, Clipboard& clipboard, SlotId id);
 // records its depth. Returns false, changing nothing, when the clipboard holds no picture.
 bool pasteSlot(IconSet& board, const Clipboard& clipboard, SlotId id);
 
-// Empties every board slot on the board tab, resets the four pasteboards on the pasteboard tab;
-// the palettes cannot be wiped.
+// Empties every board slot on the board tab, resets the four pasteboards on the pasteboard tab,
+// empties the three large slots on theirs; the palettes cannot be wiped.
 void wipeOut(IconSet& board, MainTab tab);
 
 }  // namespace vexilo::core

@@ -7,7 +7,10 @@
 // elements two pixels a byte, high nibble first, into the Macintosh 16-colour palette; 8-bit
 // ones one index a pixel into the Macintosh 256-colour palette; 32-bit ones either w*h*4 raw
 // bytes or the red, green and blue planes run-length coded one after the other (it32 with
-// four zero bytes first); 8-bit masks one byte a pixel, 0 transparent to 255 opaque.
+// four zero bytes first); 8-bit masks one byte a pixel, 0 transparent to 255 opaque. The
+// elements of newer systems say by their first bytes how they are coded: a PNG file, a JPEG 2000
+// file or codestream, or "ARGB" and the four channels run-length coded one after the other; the
+// picture's own size is the one that counts.
 #pragma once
 
 #include <array>
@@ -27,6 +30,8 @@ enum class ElementRole : std::uint8_t {
   Pair,       // a 1-bit image and its 1-bit mask
   Colour,     // a 4-, 8- or 32-bit image
   Mask,       // an 8-bit mask
+  Encoded,    // a picture coded as its first bytes tell (PNG, JPEG 2000, ARGB)
+  Ignored,    // known, and holding no picture for the board: skipped without a word
 };
 
 struct ElementType {
@@ -34,7 +39,7 @@ struct ElementType {
   FourCC code;
   int width;  // 0 for the container
   int height;
-  int bits;   // bits a pixel of one plane: 1, 4, 8 or 32; 0 for the container
+  int bits;   // bits a pixel of one plane: 1, 4, 8 or 32 (encoded ones too); 0 for the others
   ElementRole role;
   // Where its pictures go when it is read from an icns family or a resource fork: the image
   // (a pair's image plane, a colour element's picture) and the mask (a pair's mask plane, an
@@ -48,9 +53,11 @@ struct ElementType {
   std::string_view name() const { return {code.data(), code.size()}; }
 };
 
-inline constexpr std::size_t kElementTypeCount = 25;
+inline constexpr std::size_t kElementTypeCount = 54;
 // icns, ICN#, ics#, ics4, ics8, is32, icm#, icm4, icm8, im32, icl4, icl8, il32, ich#, ich4,
-// ich8, ih32, ict4, ict8, it32, m8mk, s8mk, l8mk, h8mk, t8mk.
+// ich8, ih32, ict4, ict8, it32, m8mk, s8mk, l8mk, h8mk, t8mk; the encoded ic04, ic05, icp4,
+// icp5, icp6, ic07 to ic14; then the ignored ones: the table of contents, version, name and
+// info, the sidebar pictures and the nested families (selected, dark, template and others).
 const std::array<ElementType, kElementTypeCount>& elementTypes();
 
 // The type of a four-byte code (compared byte for byte, case-sensitive), or nothing (also for

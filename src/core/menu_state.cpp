@@ -5,14 +5,18 @@
 namespace vexilo::core {
 namespace {
 
-bool anyBoardSlotFilled(const IconSet& board) {
-  return std::any_of(kBoardSlots.begin(), kBoardSlots.end(),
-                     [&](SlotId id) { return board.slot(id).filled(); });
+template <std::size_t N>
+bool anyFilled(const IconSet& board, const std::array<SlotId, N>& slots) {
+  return std::any_of(slots.begin(), slots.end(), [&](SlotId id) { return board.slot(id).filled(); });
 }
+
+bool anyBoardSlotFilled(const IconSet& board) { return anyFilled(board, kBoardSlots); }
 
 }  // namespace
 
-ItemStates fileMenuStates(const MenuInput& in) { return {{"S", anyBoardSlotFilled(in.board)}}; }
+ItemStates fileMenuStates(const MenuInput& in) {
+  return {{"S", anyBoardSlotFilled(in.board) || anyFilled(in.board, kLargeSlots)}};
+}
 
 ItemStates editMenuStates(const MenuInput& in) {
   switch (in.tab) {
@@ -24,6 +28,9 @@ ItemStates editMenuStates(const MenuInput& in) {
     case MainTab::Pasteboard:
       return {{"CMs", false}, {"X", false}, {"V", false},
               {"Eff", in.board.slot(in.visiblePasteboard).filled()}};
+    case MainTab::Large:
+      return {{"X", true}, {"C", true}, {"CMs", false}, {"Eff", anyFilled(in.board, kLargeSlots)},
+              {"V", in.clipboardHasBitmap}};
     case MainTab::Palettes: break;
   }
   return {{"CMs", false}, {"Eff", false}, {"X", false}, {"V", false}};
@@ -32,7 +39,7 @@ ItemStates editMenuStates(const MenuInput& in) {
 ItemStates popupStates(const MenuInput& in, SlotId slot) {
   const Slot& s = in.board.slot(slot);
   const bool holds = s.picture.has_value();
-  const bool onBoard = in.tab == MainTab::Board;
+  const bool onBoard = in.tab == MainTab::Board || in.tab == MainTab::Large;
   const bool paste = onBoard && in.clipboardHasBitmap;
   // Of the pairs that make masks, a colour image offers it when it holds a picture, a mask
   // image always.
@@ -47,8 +54,11 @@ ItemStates popupStates(const MenuInput& in, SlotId slot) {
 
 ItemStates saveImageMenuStates(const MenuInput& in, SlotId popupSlot) {
   const bool fromPair = popupSlot == SlotId::ic32 || popupSlot == SlotId::ic48;
+  const bool large = isLargeSlot(popupSlot);
   return {{"iFat", fromPair && in.board.slot(SlotId::ic32).picture.has_value() &&
-                       in.board.slot(SlotId::ic48).picture.has_value()}};
+                       in.board.slot(SlotId::ic48).picture.has_value()},
+          {"Ress", !large},
+          {"Ico", !large || popupSlot == SlotId::ic256}};
 }
 
 ItemStates tabChangeStates(MainTab shown) {

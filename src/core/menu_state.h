@@ -11,7 +11,7 @@
 namespace vexilo::core {
 
 // The tabs of the main window.
-enum class MainTab { Board, Pasteboard, Palettes };
+enum class MainTab { Board, Pasteboard, Palettes, Large };
 
 struct MenuInput {
   const IconSet& board;
@@ -28,14 +28,15 @@ struct ItemState {
 };
 using ItemStates = std::vector<ItemState>;
 
-// File menu opening: Save needs a picture on the board, whatever tab is shown.
+// File menu opening: Save needs a picture on the board or in a large slot, whatever tab is shown.
 ItemStates fileMenuStates(const MenuInput& in);
 // Edit menu opening. Copy is left as it was away from the board tab.
 ItemStates editMenuStates(const MenuInput& in);
 // The pop-up menu opening on `slot`; its Cut, Copy and Paste set the Edit menu's items too.
 ItemStates popupStates(const MenuInput& in, SlotId slot);
 // The pop-up's Save Image As submenu opening: the custom icon needs both the 32x32 and the
-// 48x48 colour pictures and starts from one of them.
+// 48x48 colour pictures and starts from one of them; a large slot has no resource form, and
+// of the large slots only ic256 makes a Windows icon.
 ItemStates saveImageMenuStates(const MenuInput& in, SlotId popupSlot);
 // The main tab changing to `shown`.
 ItemStates tabChangeStates(MainTab shown);

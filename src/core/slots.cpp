@@ -29,6 +29,9 @@ constexpr std::array<SlotInfo, kSlotCount> kSlots = {{
     {SlotId::ipal16, "ipal16", K::Palette, kSheet, 0, SlotId::ipal16, false},
     {SlotId::ipalicon, "ipalicon", K::Palette, kSheet, 0, SlotId::ipalicon, false},
     {SlotId::ipal256, "ipal256", K::Palette, kSheet, 0, SlotId::ipal256, false},
+    {SlotId::ic256, "ic256", K::Colour, {256, 256}, 256, SlotId::ic256, false},
+    {SlotId::ic512, "ic512", K::Colour, {512, 512}, 512, SlotId::ic512, false},
+    {SlotId::ic1024, "ic1024", K::Colour, {1024, 1024}, 1024, SlotId::ic1024, false},
 }};
 
 static_assert([] {
@@ -52,6 +55,9 @@ std::optional<SlotId> slotFromName(std::string_view name) {
 
 SlotSize controlSize(SlotId id) { return slotInfo(id).control; }
 bool isPasteboard(SlotId id) { return slotInfo(id).kind == SlotKind::Pasteboard; }
+bool isLargeSlot(SlotId id) {
+  return std::find(kLargeSlots.begin(), kLargeSlots.end(), id) != kLargeSlots.end();
+}
 
 std::optional<SlotId> colourSlotOf(int width, int height) {
   for (const SlotInfo& s : kSlots)
@@ -61,7 +67,7 @@ std::optional<SlotId> colourSlotOf(int width, int height) {
 
 std::optional<SlotId> maskSlotOf(int width, int height) {
   const auto colour = colourSlotOf(width, height);
-  if (!colour) return std::nullopt;
+  if (!colour || slotInfo(*colour).partner == *colour) return std::nullopt;
   return slotInfo(*colour).partner;
 }
 

@@ -10,13 +10,15 @@
 
 namespace vexilo::core {
 
-// Every image of the main window. The first twelve are the board ("ic" colour, "im" mask).
+// Every image of the main window. The first twelve are the board ("ic" colour, "im" mask); the
+// last three the large sizes, 32-bit pictures whose alpha is their mask.
 enum class SlotId : std::uint8_t {
   ic128, im128, ic48, im48, ic32, im32, icNB, imNB, ic16, im16, ic12, im12,
   PB16, PB32, PB48, PB128,
   ipal16, ipalicon, ipal256,
+  ic256, ic512, ic1024,
 };
-inline constexpr std::size_t kSlotCount = 19;
+inline constexpr std::size_t kSlotCount = 22;
 
 enum class SlotKind : std::uint8_t {
   Colour,      // the colour image of an icon size
@@ -54,14 +56,17 @@ inline constexpr std::array<SlotId, 4> kPasteboards = {SlotId::PB16, SlotId::PB3
                                                        SlotId::PB128};
 inline constexpr std::array<SlotId, 3> kPalettes = {SlotId::ipal16, SlotId::ipalicon,
                                                     SlotId::ipal256};
+inline constexpr std::array<SlotId, 3> kLargeSlots = {SlotId::ic256, SlotId::ic512, SlotId::ic1024};
 
 std::string_view slotName(SlotId id);
 std::optional<SlotId> slotFromName(std::string_view name);
 SlotSize controlSize(SlotId id);
 bool isPasteboard(SlotId id);
+bool isLargeSlot(SlotId id);
 
-// The colour slot of an icon of w x h pixels (16x12, 16x16, 32x32, 48x48, 128x128), and its
-// mask slot; nothing for other sizes. The black-and-white pair is never an icon size's slot.
+// The colour slot of an icon of w x h pixels (16x12, 16x16, 32x32, 48x48, 128x128, and the
+// large 256x256, 512x512, 1024x1024), and its mask slot (none for the large sizes); nothing for
+// other sizes. The black-and-white pair is never an icon size's slot.
 std::optional<SlotId> colourSlotOf(int width, int height);
 std::optional<SlotId> maskSlotOf(int width, int height);
 

@@ -6,9 +6,11 @@
 #include <optional>
 #include <span>
 #include <string>
+#include <vector>
 
 #include "core/element_types.h"
 #include "core/file_io.h"
+#include "core/png_codec.h"
 #include "core/save_flow.h"
 #include "mac/icon_elements.h"
 
@@ -57,6 +59,16 @@ class MaskPairing {
   std::map<std::size_t, std::optional<core::Bytes>> searched_;
 };
 
+// A type code as text, or in hexadecimal when a byte of it is not printable.
+std::string typeName(core::Bytes code) {
+  if (std::all_of(code.begin(), code.end(), [](std::uint8_t c) { return c >= 0x20 && c < 0x7F; }))
+    return std::string(code.begin(), code.end());
+  static constexpr char kHex[] = "0123456789ABCDEF";
+  std::string out = "0x";
+  for (std::uint8_t c : code) out += {kHex[c >> 4], kHex[c & 15]};
+  return out;
+}
+
 }  // namespace
 
 // An "icns" header met anywhere (an icns resource starts with one) is passed over: its length
@@ -72,6 +84,7 @@ class MaskPairing {
 core::DecodedFamily decodeIcns(core::Bytes range) {
   core::DecodedFamily family;
   MaskPairing masks(range);
+  std::vector<std::string> unknown;  // the unknown types, each once, in file order
   std::size_t pos = 0;
   while (core::inRange(range.size(), pos, kHeaderBytes)) {
     const core::Bytes code = range.subspan(pos, 4);
@@ -90,18 +103,28 @@ core::DecodedFamily decodeIcns(core::Bytes range) {
     const core::Bytes data = range.subspan(dataStart, present);
 
     if (!type) {
-      family.say(6406, std::string(reinterpret_cast<const char*>(code.data()), code.size()));
+      const std::string name = typeName(code);
+      if (std::find(unknown.begin(), unknown.end(), name) == unknown.end()) unknown.push_back(name);
+    } else if (type->role == core::ElementRole::Ignored) {
     } else if (type->bits == 32) {
-      if (!data.empty()) {
-        core::ByteBuffer pixels = decodeElement32(*type, data, declared);
-        masks.apply(next, pixels, type->pixels());
-        family.offer(type->image, elementBitmap(pixels, type->width, type->height, 32));
+      if (data.empty()) {
+      } else if (auto picture = decodeEncodedPicture(data, type->width)) {
+        offerDecodedPicture(family, std::move(*picture));
+      } else if (const core::ElementType* classic = classicType(*type)) {
+        core::ByteBuffer pixels = decodeElement32(*classic, data, declared);
+        masks.apply(next, pixels, classic->pixels());
+        family.offer(classic->image, elementBitmap(pixels, classic->width, classic->height, 32));
       }
     } else {
       decodeFamilyElement(family, *type, data);
     }
     pos = next;
     if (present < declared) break;  // the element ran past the end
+  }
+  if (!unknown.empty()) {
+    std::string names = unknown.front();
+    for (std::size_t i = 1; i < unknown.size(); ++i) names += ", " + unknown[i];
+    family.say(6406, names);
   }
   return family;
 }
@@ -121,6 +144,34 @@ void readIcnsElements(core::CommandContext& ctx, core::Bytes file, std::size_t s
   core::applyFamily(ctx, decodeIcns(file.subspan(start, std::min(length, file.size() - start))));
 }
 
+namespace {
+
+// The element a large slot is written as: ic08, ic09 or ic10, holding a PNG file.
+const core::ElementType* largeElementOf(SlotId slot) {
+  switch (slot) {
+    case SlotId::ic256: return core::findElementType("ic08");
+    case SlotId::ic512: return core::findElementType("ic09");
+    case SlotId::ic1024: return core::findElementType("ic10");
+    default: return nullptr;
+  }
+}
+
+void writeLargeElement(core::IconSet& board, core::ByteBuffer& out, SlotId slot) {
+  const core::Slot& s = board.slot(slot);
+  core::Bitmap picture(core::controlSize(slot).width, core::controlSize(slot).height,
+                       core::PixelFormat::Bits32);
+  picture.fill(core::kWhite);
+  if (s.picture) picture.draw(*s.picture, 0, 0);
+  const auto png = core::encodeShownPng(picture);
+  if (!png) return;
+  const core::FourCC& code = largeElementOf(slot)->code;
+  out.insert(out.end(), code.begin(), code.end());
+  core::appendBE32(out, static_cast<std::uint32_t>(png->size() + kHeaderBytes));
+  out.insert(out.end(), png->begin(), png->end());
+}
+
+}  // namespace
+
 core::ByteBuffer writeIcnsFamily(core::IconSet& board) {
   struct Size {
     int pixels;
@@ -135,15 +186,21 @@ core::ByteBuffer writeIcnsFamily(core::IconSet& board) {
   core::ByteBuffer out = {'i', 'c', 'n', 's', 0, 0, 0, 0};
   for (const Size& s : kSizes)
     if (board.slot(s.colour).filled()) writeElement32(board, out, s.colour, s.pixels, s.mask);
+  for (SlotId large : core::kLargeSlots)
+    if (board.slot(large).filled()) writeLargeElement(board, out, large);
   core::writeBE32(out.data() + 4, static_cast<std::uint32_t>(out.size()));
   return out;
 }
 
 std::optional<core::ByteBuffer> writeSlotIcns(core::IconSet& board, core::SlotId slot) {
   const int size = core::controlSize(slot).width;
-  if (!hasElement32(size)) return std::nullopt;
+  const bool large = largeElementOf(slot) != nullptr;
+  if (!large && !hasElement32(size)) return std::nullopt;
   core::ByteBuffer out = {'i', 'c', 'n', 's', 0, 0, 0, 0};
-  writeElement32(board, out, slot, size, std::nullopt);
+  if (large)
+    writeLargeElement(board, out, slot);
+  else
+    writeElement32(board, out, slot, size, std::nullopt);
   core::writeBE32(out.data() + 4, static_cast<std::uint32_t>(out.size()));
   return out;
 }
@@ -152,7 +209,8 @@ std::optional<core::ByteBuffer> writeSlotIcns(core::IconSet& board, core::SlotId
 // menu is not meant to offer it there, and no dialog is worth showing for it).
 core::Outcome icnsClick(core::CommandContext& ctx) {
   const SlotId slot = ctx.board.selected();
-  if (!hasElement32(core::controlSize(slot).width)) return core::Outcome::Refused;
+  if (!hasElement32(core::controlSize(slot).width) && !core::isLargeSlot(slot))
+    return core::Outcome::Refused;
   const core::FileDialogRequest dialog = core::dialogFromStrings(ctx.langOffset, 6435, 6436, 6437, 6438);
   const auto path = core::chooseSaveTarget(ctx, dialog);
   if (!path) return core::Outcome::Cancelled;

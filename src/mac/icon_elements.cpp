@@ -7,7 +7,9 @@
 #include "core/bitmap.h"
 #include "core/file_io.h"
 #include "core/interaction.h"
+#include "core/jpeg2000_codec.h"
 #include "core/palettes.h"
+#include "core/png_codec.h"
 #include "imageops/masks.h"
 #include "mac/channel_rle.h"
 #include "mac/colour_match.h"
@@ -159,6 +161,36 @@ ByteBuffer decodeRle32(core::Bytes coded, std::size_t n) {
   return pixels;
 }
 
+std::optional<Bitmap> decodeEncodedPicture(Bytes data, int side) {
+  if (core::isPng(data)) return core::decodePng(data);
+  if (core::isJpeg2000(data)) return core::decodeJpeg2000(data);
+  if (data.size() < 4 || std::memcmp(data.data(), "ARGB", 4) != 0) return std::nullopt;
+  if (!core::embeddedSizeAllowed(side, side, 4)) return std::nullopt;
+  // Four planes, alpha first, each coded as the classic channels are.
+  const std::size_t n = std::size_t(side) * std::size_t(side);
+  Bitmap picture(side, side, PixelFormat::Bits32);
+  const std::span<std::uint8_t> all(picture.data());
+  std::size_t pos = 4;
+  for (const std::size_t channel : {3, 2, 1, 0}) pos = unpackChannel(data, pos, all.subspan(channel), n);
+  return picture;
+}
+
+void offerDecodedPicture(core::DecodedFamily& family, Bitmap picture) {
+  const int width = picture.width(), height = picture.height();
+  const std::optional<SlotId> colour = core::colourSlotOf(width, height);
+  if (!colour) {
+    family.offer(std::nullopt, std::move(picture));  // the pasteboard of its width, if any
+    return;
+  }
+  family.offerWithAlphaMask(colour, core::maskSlotOf(width, height), std::move(picture));
+}
+
+const ElementType* classicType(const ElementType& type) {
+  if (type.role == ElementRole::Colour) return &type;
+  if (type.role != ElementRole::Encoded || !type.image) return nullptr;
+  return core::findElementType(ElementRole::Colour, 32, type.width, type.height);
+}
+
 ByteBuffer decodeElement32(const ElementType& type, Bytes data, std::size_t declared) {
   const std::size_t n = type.pixels();
   // it32 data start with four zero bytes before the coded channels.
@@ -198,6 +230,11 @@ void decodeFamilyElement(core::DecodedFamily& family, const ElementType& type, B
 
 core::DecodedFamily decodeRawElement(const ElementType& type, Bytes data) {
   core::DecodedFamily family;
+  if (type.role == ElementRole::Encoded) {
+    if (auto picture = decodeEncodedPicture(data, type.width))
+      offerDecodedPicture(family, std::move(*picture));
+    return family;
+  }
   const std::optional<SlotId> colour = core::colourSlotOf(type.width, type.height);
   const std::optional<SlotId> mask = core::maskSlotOf(type.width, type.height);
   if (!colour) return family;
@@ -209,15 +246,19 @@ core::DecodedFamily decodeRawElement(const ElementType& type, Bytes data) {
       offerPlane(family, mask, slice(data, plane, plane), type, 1);
       break;
     case ElementRole::Colour:
-      if (type.bits == 32)
-        offerPlane(family, colour, decodeElement32(type, data, data.size()), type, 32);
-      else
+      if (type.bits != 32)
         offerPlane(family, colour, data, type, type.bits);
+      else if (auto picture = decodeEncodedPicture(data, type.width))
+        offerDecodedPicture(family, std::move(*picture));
+      else
+        offerPlane(family, colour, decodeElement32(type, data, data.size()), type, 32);
       break;
     case ElementRole::Mask:
       offerPlane(family, mask, data, type, -8);
       break;
     case ElementRole::Container:
+    case ElementRole::Encoded:
+    case ElementRole::Ignored:
       break;
   }
   return family;

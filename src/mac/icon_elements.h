@@ -22,6 +22,22 @@ namespace vexilo::mac {
 // depth or a size no picture may have.
 core::Bitmap elementBitmap(core::Bytes source, int width, int height, int depth);
 
+// The picture of element data that tell their own coding: a PNG file, a JPEG 2000 file or
+// codestream, or "ARGB" and the alpha, red, green and blue planes of side x side pixels, each
+// coded as unpackChannel reads them. Nothing when the data begin like none of these, do not
+// decode, or claim a picture larger than the embedded-picture limits.
+std::optional<core::Bitmap> decodeEncodedPicture(core::Bytes data, int side);
+
+// Offers a decoded 32-bit picture to the colour slot of its size, and its alpha as an 8-bit
+// grey mask to that size's mask slot (the large sizes have none); a picture of another size
+// goes to the pasteboard of its width class only.
+void offerDecodedPicture(core::DecodedFamily& family, core::Bitmap picture);
+
+// The classic 32-bit type an element's data are read as when they are no encoded picture: the
+// type itself for is32, il32, ih32 and it32, that of its size for icp4, icp5 and icp6; nothing
+// for the others.
+const core::ElementType* classicType(const core::ElementType& type);
+
 // Decodes the three coded channels at the start of `coded` into n pixels of 4 bytes blue,
 // green, red, alpha, alpha 255.
 core::ByteBuffer decodeRle32(core::Bytes coded, std::size_t n);

@@ -20,7 +20,9 @@ const core::ElementType* iconResourceType(core::Bytes code) {
     case core::ElementRole::Container:
     case core::ElementRole::Pair: return type;
     case core::ElementRole::Colour: return type->bits == 32 ? nullptr : type;
-    case core::ElementRole::Mask: return nullptr;
+    case core::ElementRole::Mask:
+    case core::ElementRole::Encoded:
+    case core::ElementRole::Ignored: return nullptr;
   }
   return nullptr;
 }

@@ -7,6 +7,7 @@
 
 #include "core/element_types.h"
 #include "core/file_io.h"
+#include "core/png_codec.h"
 #include "core/string_table.h"
 #include "mac/envelopes.h"
 #include "mac/icns.h"
@@ -24,8 +25,8 @@ struct ExtensionEntry {
   int kind;
   std::string_view extension;
 };
-constexpr std::array<ExtensionEntry, 5> kOtherExtensions = {{
-    {kIco, ".ico"}, {kBmp, ".bmp"}, {kIcns, ".icns"}, {kJpeg, ".jpg"}, {kJpeg, ".jpeg"},
+constexpr std::array<ExtensionEntry, 6> kOtherExtensions = {{
+    {kIco, ".ico"}, {kBmp, ".bmp"}, {kIcns, ".icns"}, {kJpeg, ".jpg"}, {kJpeg, ".jpeg"}, {kPng, ".png"},
 }};
 
 const core::ElementType* rawElementOfKind(int kind) {
@@ -63,6 +64,7 @@ int sniffKind(core::Bytes head, std::uint64_t length) {
   if (mac::isAppleDouble(start)) return kAppleDouble;
   if (mac::isMacBinary(start, length)) return kMacBinary;
   if (start[0] == 'M' && start[1] == 'Z') return kExecutable;
+  if (core::isPng(start)) return kPng;
   return kUnknown;
 }
 
@@ -89,6 +91,7 @@ core::DecodedFamily decodeIconFile(core::Bytes bytes, std::string_view path) {
     case kIco: return win::decodeIco(bytes);
     case kBmp: return win::decodeBmpImport(bytes, path);
     case kJpeg: return win::decodeJpegImport(bytes, path);
+    case kPng: return win::decodePngImport(bytes, path);
     case kExecutable: return win::decodeExe(bytes, path);
     default: break;
   }
@@ -104,7 +107,7 @@ void openIconFile(core::CommandContext& ctx, const std::string& path) {
     // Nothing to look at: the extension names the reader that would have read the file, and so
     // the message. Only icons and Macintosh files say that they could not be opened.
     const int kind = extensionKind(path);
-    if (kind == kUnknown || kind == kBmp || kind == kJpeg)
+    if (kind == kUnknown || kind == kBmp || kind == kJpeg || kind == kPng)
       ctx.prompter.showInfo(core::formatMessage(core::loadLocalString(6422, ctx.langOffset), path));
     else
       core::showFileError(ctx.prompter, ctx.langOffset, path);

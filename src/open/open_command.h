@@ -1,6 +1,6 @@
 // File > Import and the format dispatch: the one place that knows every reader. A file is
 // recognised by its content first (icns, AppleSingle, AppleDouble, MacBinary, Windows
-// executable), then by its extension.
+// executable, PNG), then by its extension.
 #pragma once
 
 #include <filesystem>
@@ -14,13 +14,14 @@
 namespace vexilo::open {
 
 // Kinds of file. The extension kinds are those of the extension table (0 .ico, 1 .bmp,
-// 2 .icns, 3-27 raw icon elements, 28 JPEG); content kinds are negative so they never clash.
+// 2 .icns, 3-27 raw icon elements, 28 JPEG, 29 PNG); content kinds are negative so they never clash.
 enum Kind : int {
   kUnknown = -1,
   kIco = 0,
   kBmp = 1,
   kIcns = 2,
   kJpeg = 28,
+  kPng = 29,
   kAppleSingle = -10,
   kAppleDouble = -11,
   kMacBinary = -12,
@@ -42,7 +43,7 @@ int sniffFileKind(const std::filesystem::path& path);
 core::DecodedFamily decodeIconFile(core::Bytes bytes, std::string_view path);
 
 // Reads the file and puts what it holds on the board. A file that cannot be read gives the
-// message of the reader its extension names: 6422 for bitmaps, JPEG and unknown kinds, 1041
+// message of the reader its extension names: 6422 for bitmaps, JPEG, PNG and unknown kinds, 1041
 // for the others.
 void openIconFile(core::CommandContext& ctx, const std::string& path);
 

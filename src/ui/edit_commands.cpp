@@ -23,7 +23,8 @@ SlotId copyTarget(MainWindow& w) {
   switch (w.shownTab()) {
     case core::MainTab::Pasteboard: return w.visiblePasteboard();
     case core::MainTab::Palettes: return w.visiblePalette();
-    case core::MainTab::Board: break;
+    case core::MainTab::Board:
+    case core::MainTab::Large: break;
   }
   return w.board().selected();
 }

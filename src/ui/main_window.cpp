@@ -78,7 +78,7 @@ constexpr Label kLabels[] = {
     {"V", 6523, 6623},    {"PV", 6523, 6623},   {"CMs", 6524, 6624},   {"Eff", 6526, 6626},
     {"Opt", 6530, 6630},  {"L", 6531, 6631},    {"EN", 1053, 0},       {"FR", 1052, 0},
     {"Hlp", 6540, 6640},  {"Aprop", 6541, 6641}, {"HU", 6543, 6643},   {"WH", 6544, 6644},
-    {"HS", 6546, 6646},   {"HI", 6545, 6645},
+    {"HS", 6546, 6646},   {"HI", 6545, 6645},   {"Png", 6572, 0},
 };
 
 // The cells of the board: slot, band, x of the frame panel, frame panel name.
@@ -158,6 +158,17 @@ MainWindow::MainWindow(core::SettingsStore& settingsStore, core::HelpViewer& hel
   buildImageTab(pagePal_, "TabPal256", "256 Colors", SlotId::ipal256, Qt::white);
   pagePal_->setCurrentIndex(2);
   pageMain_->addTab(tabPal, "Macintosh Palettes");
+
+  auto* tabLarge = new QWidget;
+  tabLarge->setObjectName("TabLarge");
+  pageLarge_ = new QTabWidget(tabLarge);
+  pageLarge_->setObjectName("PageLarge");
+  (new QVBoxLayout(tabLarge))->addWidget(pageLarge_);
+  tabLarge->layout()->setContentsMargins(0, 0, 0, 0);
+  buildImageTab(pageLarge_, "TabLarge256", "256*256", SlotId::ic256, Qt::white);
+  buildImageTab(pageLarge_, "TabLarge512", "512*512", SlotId::ic512, Qt::white);
+  buildImageTab(pageLarge_, "TabLarge1024", "1024*1024", SlotId::ic1024, Qt::white);
+  pageMain_->addTab(tabLarge, "Large Sizes");
   pageMain_->setCurrentIndex(0);
 
   auto* bar = new QStatusBar(this);
@@ -393,6 +404,7 @@ void MainWindow::buildMenus() {
   QMenu* saveImage = addSubmenu(popup_, "IS");
   addItem(saveImage, "SBM");
   addItem(saveImage, "Jpg");
+  addItem(saveImage, "Png");
   saveImage->addSeparator();
   addItem(saveImage, "Icns");
   addItem(saveImage, "Ress");
@@ -507,6 +519,7 @@ void MainWindow::applyLanguage() {
   pageMain_->setTabText(0, text(6401, langOffset_));
   pageMain_->setTabText(1, text(6400, langOffset_));
   pageMain_->setTabText(2, text(6402, langOffset_));
+  pageMain_->setTabText(3, text(6407, langOffset_));
   pagePal_->setTabText(0, text(6403, langOffset_));
   pagePal_->setTabText(1, text(6404, langOffset_));
   pagePal_->setTabText(2, text(6405, langOffset_));
@@ -561,12 +574,17 @@ core::MainTab MainWindow::shownTab() const {
   switch (pageMain_->currentIndex()) {
     case 1: return core::MainTab::Pasteboard;
     case 2: return core::MainTab::Palettes;
+    case 3: return core::MainTab::Large;
     default: return core::MainTab::Board;
   }
 }
 
 SlotId MainWindow::visiblePasteboard() const {
   return core::kPasteboards[static_cast<std::size_t>(std::max(0, pagePB_->currentIndex()))];
+}
+
+SlotId MainWindow::visibleLarge() const {
+  return core::kLargeSlots[static_cast<std::size_t>(std::max(0, pageLarge_->currentIndex()))];
 }
 
 SlotId MainWindow::visiblePalette() const {

@@ -64,6 +64,7 @@ class MainWindow : public QMainWindow {
   QTabWidget* pageMain() const { return pageMain_; }
   QTabWidget* pagePasteboard() const { return pagePB_; }
   QTabWidget* pagePalettes() const { return pagePal_; }
+  QTabWidget* pageLarge() const { return pageLarge_; }
   QStatusBar* iconBar() const;
   QLabel* statusPanel() const { return statusPanel_; }
   QProgressBar* progress() const { return progress_; }
@@ -72,6 +73,7 @@ class MainWindow : public QMainWindow {
   core::MainTab shownTab() const;
   core::SlotId visiblePasteboard() const;
   core::SlotId visiblePalette() const;
+  core::SlotId visibleLarge() const;
   // Drives the progress bar during long copies.
   core::ProgressSink& progressSink() { return progressSink_; }
 
@@ -153,6 +155,7 @@ class MainWindow : public QMainWindow {
   QTabWidget* pageMain_ = nullptr;
   QTabWidget* pagePB_ = nullptr;
   QTabWidget* pagePal_ = nullptr;
+  QTabWidget* pageLarge_ = nullptr;
   QLabel* statusPanel_ = nullptr;
   QProgressBar* progress_ = nullptr;
   QMenu* popup_ = nullptr;

@@ -32,17 +32,33 @@ QImage renderSlot(const core::Slot& slot, core::SlotSize size) {
   return image;
 }
 
+namespace {
+
+// The large slots are shown whole within a pasteboard's sheet, scaled down.
+constexpr int kLargestShown = 320;
+
+}  // namespace
+
 SlotView::SlotView(const core::IconSet& board, core::SlotId id, QWidget* parent)
     : QWidget(parent), board_(board), id_(id) {
   const core::SlotSize size = core::controlSize(id);
-  setFixedSize(size.width, size.height);
+  if (core::isLargeSlot(id))
+    setFixedSize(kLargestShown, kLargestShown);
+  else
+    setFixedSize(size.width, size.height);
   setObjectName(QString::fromLatin1(core::slotName(id).data(),
                                     static_cast<int>(core::slotName(id).size())));
 }
 
 void SlotView::paintEvent(QPaintEvent*) {
   QPainter painter(this);
-  painter.drawImage(0, 0, renderSlot(board_.slot(id_), core::controlSize(id_)));
+  const QImage image = renderSlot(board_.slot(id_), core::controlSize(id_));
+  if (image.size() == size()) {
+    painter.drawImage(0, 0, image);
+    return;
+  }
+  painter.setRenderHint(QPainter::SmoothPixmapTransform);
+  painter.drawImage(rect(), image);
 }
 
 void SlotView::mousePressEvent(QMouseEvent* event) {

@@ -17,6 +17,7 @@ void installWindowsCommands(MainWindow& window) {
   install("Ico", win::icoClick);
   install("SBM", win::sbmClick);
   install("Jpg", win::jpgClick);
+  install("Png", win::pngClick);
 }
 
 }  // namespace vexilo::ui

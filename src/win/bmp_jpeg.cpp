@@ -12,6 +12,7 @@
 
 #include "core/bmp_codec.h"
 #include "core/file_io.h"
+#include "core/png_codec.h"
 #include "core/save_flow.h"
 #include "core/string_table.h"
 
@@ -268,6 +269,18 @@ void readJpegFile(core::CommandContext& ctx, const std::filesystem::path& path) 
   core::applyFamily(ctx, decodeJpegImport(*bytes, path.string()));
 }
 
+core::DecodedFamily decodePngImport(core::Bytes file, std::string_view path) {
+  core::DecodedFamily family;
+  auto picture = core::decodePng(file);
+  if (!picture) {
+    family.say(kUnsupportedFile, std::string(path));
+    return family;
+  }
+  const int width = picture->width();
+  family.offer(core::colourSlotOf(width, width), std::move(*picture));  // none: the pasteboard
+  return family;
+}
+
 std::optional<core::ByteBuffer> encodeJpeg(const core::Bitmap& picture, int quality) {
   if (picture.empty()) return std::nullopt;
   core::ByteBuffer out;
@@ -326,6 +339,20 @@ core::Outcome jpgClick(core::CommandContext& ctx) {
   if (!path) return core::Outcome::Cancelled;
   const auto bytes = encodeJpeg(*picture);
   if (!bytes) {  // nothing is written, and the file already there stays as it was
+    core::showFileError(ctx.prompter, ctx.langOffset, *path);
+    return core::Outcome::Failed;
+  }
+  return core::writeOutput(ctx, *path, *bytes);
+}
+
+core::Outcome pngClick(core::CommandContext& ctx) {
+  const core::Bitmap* picture = selectedPicture(ctx);
+  if (!picture) return core::Outcome::Refused;
+  const core::FileDialogRequest dialog = core::dialogFromStrings(ctx.langOffset, 6447, 6448, 6449, 6450);
+  const auto path = core::chooseSaveTarget(ctx, dialog);
+  if (!path) return core::Outcome::Cancelled;
+  const auto bytes = core::encodeShownPng(*picture);
+  if (!bytes) {
     core::showFileError(ctx.prompter, ctx.langOffset, *path);
     return core::Outcome::Failed;
   }

@@ -8,6 +8,7 @@
 
 #include "core/bmp_codec.h"
 #include "core/file_io.h"
+#include "core/png_codec.h"
 
 namespace vexilo::win {
 
@@ -17,15 +18,28 @@ constexpr std::size_t kIcoHeaderBytes = 6;
 constexpr std::size_t kEntryBytes = 16;
 constexpr std::size_t kFileHeaderBytes = 14;
 constexpr std::size_t kInfoHeaderBytes = 40;
-// Room for a bitmap file header and the data of a 128x128 32-bit entry (40 + 65,536 + 2,048
+// Room for a bitmap file header and the data of a 256x256 32-bit entry (40 + 262,144 + 8,192
 // bytes) with a full 8-bit colour table besides. Every entry of a size the board takes fits.
-constexpr std::size_t kWorkBytes = 70 * 1024;
+constexpr std::size_t kWorkBytes = 272 * 1024;
 constexpr std::uint32_t kResolution = 2834;  // pixels a metre, 72 dpi
 
-constexpr std::array<std::uint8_t, 8> kPngSignature = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
+// Width and height bytes are signed: 0x80 stands for 128, and 0 for 256 in newer files.
+int sizeFromByte(std::uint8_t b) {
+  return b == 0 ? 256 : std::abs(static_cast<int>(static_cast<std::int8_t>(b)));
+}
 
-// Width and height bytes are signed: 0x80 stands for 128, 0 for 0 (the 256 of newer files).
-int sizeFromByte(std::uint8_t b) { return std::abs(static_cast<int>(static_cast<std::int8_t>(b))); }
+// The slots an entry of a width goes to: the large 256 slot (its alpha being its mask), or the
+// colour and mask pair of the width's class.
+struct EntryTarget {
+  core::SlotId colour;
+  std::optional<core::SlotId> mask;
+};
+std::optional<EntryTarget> targetOf(int width) {
+  if (width == 256) return EntryTarget{core::SlotId::ic256, std::nullopt};
+  const core::WidthClass* widthClass = core::widthClassOf(width);
+  if (!widthClass) return std::nullopt;
+  return EntryTarget{widthClass->colour, core::slotInfo(widthClass->colour).partner};
+}
 
 bool knownBitCount(unsigned bits) {
   switch (bits) {
@@ -34,25 +48,26 @@ bool knownBitCount(unsigned bits) {
   }
 }
 
-bool isPng(core::Bytes data) {
-  return data.size() >= kPngSignature.size() &&
-         std::equal(kPngSignature.begin(), kPngSignature.end(), data.begin());
-}
-
 // Reads one directory entry. Its data go into a zero-filled working buffer at offset 14, behind
 // a bitmap file header, so that it holds a BMP file of the XOR bitmap and then the AND mask.
 // Data shorter than their header announces read as zeros.
 void readEntry(core::DecodedFamily& family, core::Bytes file, const std::uint8_t* entry) {
-  const int w = sizeFromByte(entry[0]);
-  const int h = sizeFromByte(entry[1]);
-  const core::WidthClass* widthClass = core::widthClassOf(w);
-  if (!widthClass) return;
   const std::uint32_t size = core::readLE32(entry + 8);
   const std::uint32_t offset = core::readLE32(entry + 12);
-  if (size > kWorkBytes - kFileHeaderBytes) return;
   if (!core::inRange(file.size(), offset, size)) return;
   const core::Bytes data = file.subspan(offset, size);
-  if (isPng(data)) return;
+  if (core::isPng(data)) {
+    // The picture's own size is trusted over the directory's; its alpha is its mask.
+    auto picture = core::decodePng(data);
+    if (!picture) return;
+    if (const auto target = targetOf(picture->width()))
+      family.offerWithAlphaMask(target->colour, target->mask, std::move(*picture));
+    return;
+  }
+  const int w = sizeFromByte(entry[0]);
+  const int h = sizeFromByte(entry[1]);
+  const auto target = targetOf(w);
+  if (!target || size > kWorkBytes - kFileHeaderBytes) return;
 
   std::array<std::uint8_t, kInfoHeaderBytes> header{};
   std::copy_n(data.begin(), std::min<std::size_t>(data.size(), header.size()), header.begin());
@@ -97,7 +112,8 @@ void readEntry(core::DecodedFamily& family, core::Bytes file, const std::uint8_t
   core::writeLE32(info + 28, kResolution);
   auto colour = core::decodeBmp(core::Bytes(work.data(), fileSize));
   if (!colour) return;
-  family.offer(widthClass->colour, std::move(*colour));
+  family.offer(target->colour, std::move(*colour));
+  if (!target->mask) return;
 
   // The AND mask follows the XOR bitmap, rows bottom-up; its bits are copied unchanged, so
   // 0 (opaque) shows black and 1 (transparent) white.
@@ -107,7 +123,7 @@ void readEntry(core::DecodedFamily& family, core::Bytes file, const std::uint8_t
     if (!core::inRange(work.size(), from, rowBytes)) continue;  // past the buffer: zeros
     std::copy_n(work.begin() + static_cast<std::ptrdiff_t>(from), rowBytes, mask.row(y).begin());
   }
-  family.offer(core::slotInfo(widthClass->colour).partner, std::move(mask));
+  family.offer(target->mask, std::move(mask));
 }
 
 }  // namespace

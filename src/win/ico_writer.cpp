@@ -3,6 +3,7 @@
 #include <array>
 #include <vector>
 
+#include "core/png_codec.h"
 #include "core/save_flow.h"
 
 namespace vexilo::win {
@@ -15,29 +16,18 @@ constexpr std::size_t kIcoHeaderBytes = 6;
 constexpr std::size_t kEntryBytes = 16;
 constexpr std::uint32_t kInfoHeaderBytes = 40;
 
-// One entry's geometry: the slot's control size and the sizes that follow from it.
-struct EntryLayout {
+// One entry: its size (256 written as 0 in the directory's bytes) and its data.
+struct Entry {
   int width;
   int height;
-  std::size_t andSize;    // AND mask: rows of width/8 bytes padded to a multiple of 4
-  std::size_t xorSize;    // 4 bytes a pixel, so the rows need no padding
-  std::size_t dataSize;   // information header, XOR bitmap, AND mask
+  core::ByteBuffer data;
 };
 
-// Icon entries are at most 255 pixels a side: the directory stores one byte of each.
+// Icon entries are at most 256 pixels a side: the directory stores one byte of each.
 bool hasIconSize(SlotId slot) {
   const core::SlotKind kind = core::slotInfo(slot).kind;
-  return kind != core::SlotKind::Pasteboard && kind != core::SlotKind::Palette;
-}
-
-EntryLayout layoutOf(SlotId slot) {
-  const core::SlotSize size = core::controlSize(slot);
-  EntryLayout l{size.width, size.height, 0, 0, 0};
-  const std::size_t andStride = (static_cast<std::size_t>(l.width) / 8 + 3) / 4 * 4;
-  l.andSize = andStride * static_cast<std::size_t>(l.height);
-  l.xorSize = 4 * static_cast<std::size_t>(l.width) * static_cast<std::size_t>(l.height);
-  l.dataSize = kInfoHeaderBytes + l.xorSize + l.andSize;
-  return l;
+  return kind != core::SlotKind::Pasteboard && kind != core::SlotKind::Palette &&
+         core::controlSize(slot).width <= 256;
 }
 
 void appendHeader(core::ByteBuffer& out, std::size_t count) {
@@ -46,40 +36,73 @@ void appendHeader(core::ByteBuffer& out, std::size_t count) {
   core::appendLE16(out, static_cast<std::uint16_t>(count));
 }
 
-void appendEntry(core::ByteBuffer& out, const EntryLayout& l, std::size_t offset) {
-  out.push_back(static_cast<std::uint8_t>(l.width));  // 128 becomes 0x80
-  out.push_back(static_cast<std::uint8_t>(l.height));
+void appendEntry(core::ByteBuffer& out, const Entry& e, std::size_t offset) {
+  out.push_back(static_cast<std::uint8_t>(e.width));  // 128 becomes 0x80, 256 0
+  out.push_back(static_cast<std::uint8_t>(e.height));
   out.push_back(0);  // colour count: not indexed
   out.push_back(0);
   core::appendLE16(out, 1);   // planes
   core::appendLE16(out, 32);  // bit count
-  core::appendLE32(out, static_cast<std::uint32_t>(l.dataSize));
+  core::appendLE32(out, static_cast<std::uint32_t>(e.data.size()));
   core::appendLE32(out, static_cast<std::uint32_t>(offset));
 }
 
-// The entry's data: information header, XOR rows bottom row first, a zero AND mask.
-void appendImage(core::ByteBuffer& out, core::IconSet& board, SlotId slot, const EntryLayout& l) {
+// The slot's picture in 32 bits at the control's size: a picture that does not fill it shows
+// white around it, as does an empty slot.
+core::Bitmap controlPicture(core::IconSet& board, SlotId slot) {
   core::Slot& s = board.slot(slot);
   if (s.picture && s.picture->format() != core::PixelFormat::Bits32)
     s.picture->convertTo(core::PixelFormat::Bits32);
-  // The control's size: a picture that does not fill it shows white around it.
-  core::Bitmap pixels(l.width, l.height, core::PixelFormat::Bits32);
+  const core::SlotSize size = core::controlSize(slot);
+  core::Bitmap pixels(size.width, size.height, core::PixelFormat::Bits32);
   pixels.fill(core::kWhite);
   if (s.picture) pixels.draw(*s.picture, 0, 0);  // same format: bytes copied, alpha as it is
+  return pixels;
+}
 
+// The entry of a slot: 256 pixels as a PNG file, as newer systems store that size; the others
+// as an information header, the XOR rows bottom row first (4 bytes a pixel, so the rows need
+// no padding) and a zero AND mask (rows of width/8 bytes padded to a multiple of 4).
+Entry entryOf(core::IconSet& board, SlotId slot) {
+  const core::Bitmap pixels = controlPicture(board, slot);
+  Entry e{pixels.width(), pixels.height(), {}};
+  if (e.width == 256) {
+    e.data = core::encodeShownPng(pixels).value_or(core::ByteBuffer{});
+    return e;
+  }
+  const std::size_t andStride = (static_cast<std::size_t>(e.width) / 8 + 3) / 4 * 4;
+  const std::size_t andSize = andStride * static_cast<std::size_t>(e.height);
+  const std::size_t xorSize = pixels.data().size();
+  core::ByteBuffer& out = e.data;
+  out.reserve(kInfoHeaderBytes + xorSize + andSize);
   core::appendLE32(out, kInfoHeaderBytes);
-  core::appendLE32(out, static_cast<std::uint32_t>(l.width));
-  core::appendLE32(out, static_cast<std::uint32_t>(2 * l.height));  // XOR and AND bitmaps
+  core::appendLE32(out, static_cast<std::uint32_t>(e.width));
+  core::appendLE32(out, static_cast<std::uint32_t>(2 * e.height));  // XOR and AND bitmaps
   core::appendLE16(out, 1);
   core::appendLE16(out, 32);
   core::appendLE32(out, 0);  // uncompressed
-  core::appendLE32(out, static_cast<std::uint32_t>(l.xorSize + l.andSize));
+  core::appendLE32(out, static_cast<std::uint32_t>(xorSize + andSize));
   for (int i = 0; i < 4; ++i) core::appendLE32(out, 0);  // resolutions, colours used, important
-  for (int y = l.height; y-- > 0;) {
+  for (int y = e.height; y-- > 0;) {
     const auto row = pixels.row(y);
     out.insert(out.end(), row.begin(), row.end());
   }
-  out.resize(out.size() + l.andSize, 0);
+  out.resize(out.size() + andSize, 0);
+  return e;
+}
+
+core::ByteBuffer writeEntries(core::IconSet& board, const std::vector<SlotId>& slots) {
+  std::vector<Entry> entries;
+  for (SlotId id : slots) entries.push_back(entryOf(board, id));
+  core::ByteBuffer out;
+  appendHeader(out, entries.size());
+  std::size_t offset = kIcoHeaderBytes + kEntryBytes * entries.size();
+  for (const Entry& e : entries) {
+    appendEntry(out, e, offset);
+    offset += e.data.size();
+  }
+  for (const Entry& e : entries) out.insert(out.end(), e.data.begin(), e.data.end());
+  return out;
 }
 
 core::Outcome saveIco(core::CommandContext& ctx, bool family) {
@@ -100,33 +123,16 @@ core::Outcome saveIco(core::CommandContext& ctx, bool family) {
 
 std::optional<core::ByteBuffer> writeIcoImage(core::IconSet& board, SlotId slot) {
   if (!hasIconSize(slot)) return std::nullopt;
-  const EntryLayout l = layoutOf(slot);
-  core::ByteBuffer out;
-  out.reserve(kIcoHeaderBytes + kEntryBytes + l.dataSize);
-  appendHeader(out, 1);
-  appendEntry(out, l, kIcoHeaderBytes + kEntryBytes);
-  appendImage(out, board, slot, l);
-  return out;
+  return writeEntries(board, {slot});
 }
 
 core::ByteBuffer writeIcoFamily(core::IconSet& board) {
-  constexpr std::array<SlotId, 4> kOrder = {SlotId::ic16, SlotId::ic32, SlotId::ic48,
-                                            SlotId::ic128};
+  constexpr std::array<SlotId, 5> kOrder = {SlotId::ic16, SlotId::ic32, SlotId::ic48,
+                                            SlotId::ic128, SlotId::ic256};
   std::vector<SlotId> filled;
   for (SlotId id : kOrder)
     if (board.slot(id).filled()) filled.push_back(id);
-  if (filled.size() == 1) return *writeIcoImage(board, filled.front());
-
-  core::ByteBuffer out;
-  appendHeader(out, filled.size());
-  std::size_t offset = kIcoHeaderBytes + kEntryBytes * filled.size();
-  for (SlotId id : filled) {
-    const EntryLayout l = layoutOf(id);
-    appendEntry(out, l, offset);
-    offset += l.dataSize;
-  }
-  for (SlotId id : filled) appendImage(out, board, id, layoutOf(id));
-  return out;
+  return writeEntries(board, filled);
 }
 
 core::Outcome wicClick(core::CommandContext& ctx) { return saveIco(ctx, true); }

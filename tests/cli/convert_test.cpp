@@ -78,9 +78,9 @@ TEST(Cli, HelpExitsZeroWrongUsageTwoAndReadingProblemsOneWithTheOutputsWritten) 
   EXPECT_EQ(run.status, 1);
   EXPECT_TRUE(run.says(printed(1041, missing)) && run.says(printed(6422, text))) << run.err;
   EXPECT_EQ(convert({out, "--list"}).out, run.out);
-  // A reader's complaint counts too, here in French: the icns holds elements it does not know.
-  const Outcome modern = convert({"--lang", "fr", (kCorpus / "icns/tk_macosx_Tk.icns").string()});
-  EXPECT_TRUE(modern.status == 1 && modern.says("Ressource ic08 inconnue.")) << modern.err;
+  // A reader's complaint counts too, here in French: the icns holds an element it does not know.
+  const Outcome lone = convert({"--lang", "fr", (kCorpus / "icns/rust-icns_icon.icns").string()});
+  EXPECT_TRUE(lone.status == 1 && lone.says("Ressource ICON inconnue.")) << lone.err;
 }
 
 TEST(Cli, ExistingFilesAreReplacedOnlyWithForceAndFilesNotWrittenExitThree) {
@@ -166,4 +166,28 @@ TEST(Cli, InputsAssembleOneFamilyAndMasksComeBeforeTheListing) {
   int wrong = 0;
   for (int i = 0; i < 32 * 32; ++i) wrong += (colour.at(i % 32, i / 32)[3] != 0) != (mask.at(i % 32, i / 32)[0] == 0);
   EXPECT_EQ(wrong, 0) << "black wherever the colour picture has any alpha";
+}
+
+// A modern icon (JPEG 2000 elements up to 1024 pixels) fills the large slots; they are written
+// as PNG elements, a 256-pixel PNG entry and PNG files that Pillow and icotool read back.
+TEST(Cli, LargeSizesComeInAndGoOutAsPng) {
+  VEXILO_REQUIRE_SHARED();
+  VEXILO_REQUIRE_PILLOW();
+  VEXILO_REQUIRE_TOOL(fs::exists("/usr/bin/icotool"), "icoutils");
+  test::TempDir dir;
+  auto out = [&](const std::string& name) { return (dir / name).string(); };
+  const Outcome run = convert({(kCorpus / "icns/pillow_pillow3.icns").string(), "--list", "--icns", out("a.icns"),
+                               "--ico", out("a.ico"), "--slot", "ic1024", "--png", out("big.png"), "--slot", "ic256",
+                               "--ico", out("s.ico")});
+  ASSERT_TRUE(run.status == 0 && run.err.empty()) << run.err;
+  for (const char* line : {"ic256 256 256 7", "ic512 512 512 7", "ic1024 1024 1024 7"}) EXPECT_TRUE(run.says(line)) << line;
+  EXPECT_EQ(convert({out("a.icns"), "--list"}).out, run.out);
+  EXPECT_TRUE(convert({out("s.ico"), "--list"}).says("ic256 256 256 7"));
+  EXPECT_EQ(decoded(out("big.png")).width, 1024);
+  test::TempDir split;
+  test::runCommand("icotool -x -o " + test::shellQuote(split.path().string()) + " " + test::shellQuote(out("s.ico")));
+  ASSERT_EQ(std::distance(fs::directory_iterator(split.path()), fs::directory_iterator()), 1);
+  const RgbaImage entry = decoded(fs::directory_iterator(split.path())->path());
+  const RgbaImage pillow = decoded(out("s.ico"));
+  EXPECT_TRUE(entry.width == 256 && pillow.width == 256 && entry.rgba == pillow.rgba);
 }

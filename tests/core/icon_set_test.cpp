@@ -94,6 +94,7 @@ TEST(Slots, SizesFindTheirSlotsWidthsTheirPasteboardAndElementTypesTheirSlots) {
     EXPECT_TRUE(slotFromName(s.name) == s.id && slotInfo(s.partner).partner == s.id) << s.name;
   const struct { int w, h; std::optional<S> colour, mask; } sizes[] = {
       {16, 12, S::ic12, S::im12}, {16, 16, S::ic16, S::im16}, {48, 48, S::ic48, S::im48}, {128, 128, S::ic128, S::im128},
+      {256, 256, S::ic256, {}}, {1024, 1024, S::ic1024, {}}, {512, 256, {}, {}},
       {12, 16, {}, {}}, {24, 24, {}, {}}, {320, 328, {}, {}}};
   for (const auto& c : sizes)
     EXPECT_TRUE(colourSlotOf(c.w, c.h) == c.colour && maskSlotOf(c.w, c.h) == c.mask) << c.w << "x" << c.h;
@@ -104,7 +105,7 @@ TEST(Slots, SizesFindTheirSlotsWidthsTheirPasteboardAndElementTypesTheirSlots) {
   // Every element type is found by its code and shape and feeds the slot of its size.
   for (const ElementType& t : elementTypes()) {
     EXPECT_EQ(findElementType(t.name()), &t);
-    if (t.role == ElementRole::Container) continue;
+    if (t.role == ElementRole::Container || t.role == ElementRole::Encoded || t.role == ElementRole::Ignored) continue;
     EXPECT_EQ(findElementType(t.role, t.bits, t.width, t.height), &t);
     const bool colour = t.role == ElementRole::Colour;
     const auto mask = t.index == 1 ? S::imNB : maskSlotOf(t.width, t.height);  // ICN# feeds imNB

@@ -45,7 +45,7 @@ std::map<std::string, bool> asMap(const ItemStates& states) {
   return items;
 }
 
-constexpr auto B = MainTab::Board, P = MainTab::Pasteboard, L = MainTab::Palettes;
+constexpr auto B = MainTab::Board, P = MainTab::Pasteboard, L = MainTab::Palettes, G = MainTab::Large;
 
 struct Case {
   std::vector<Picture> pictures;
@@ -71,7 +71,8 @@ TEST(MenuState, FileAndEditMenus) {
   std::vector<Case> saving = {{{}, B, true, SlotId::PB16, "S-"},
                               {{{SlotId::PB16, 7}, {SlotId::ipal256, 3}}, B, false, SlotId::PB16, "S-"},
                               {{{SlotId::ic16, 3}}, P, false, SlotId::PB16, "S+"},  // any tab
-                              {{{SlotId::im12, -1}}, L, false, SlotId::PB16, "S+"}};
+                              {{{SlotId::im12, -1}}, L, false, SlotId::PB16, "S+"},
+                              {{{SlotId::ic512, 7}}, G, false, SlotId::PB16, "S+"}};
   for (SlotId id : kBoardSlots) saving.push_back({{{id, 1}}, B, false, SlotId::PB16, "S+"});
   check(saving, file);
   check({{{}, B, false, SlotId::PB16, "X+ C+ CMs- Eff- V-"},
@@ -79,7 +80,9 @@ TEST(MenuState, FileAndEditMenus) {
          {{{SlotId::im128, 1}}, B, false, SlotId::PB16, "X+ C+ CMs+ Eff+ V-"},
          {{{SlotId::PB32, 7}}, P, true, SlotId::PB32, "CMs- X- V- Eff+"},
          {{{SlotId::PB16, 7}, {SlotId::ic32, 7}}, P, true, SlotId::PB32, "CMs- X- V- Eff-"},
-         {{{SlotId::ic32, 7}, {SlotId::ipal16, 7}}, L, true, SlotId::PB16, "CMs- Eff- X- V-"}},
+         {{{SlotId::ic32, 7}, {SlotId::ipal16, 7}}, L, true, SlotId::PB16, "CMs- Eff- X- V-"},
+         {{{SlotId::ic32, 7}}, G, true, SlotId::PB16, "X+ C+ CMs- Eff- V+"},
+         {{{SlotId::ic1024, 7}}, G, false, SlotId::PB16, "X+ C+ CMs- Eff+ V-"}},
         edit);
 }
 
@@ -102,6 +105,7 @@ TEST(MenuState, PopupMenu) {
       {{{SlotId::ic32, -1}}, B, false, SlotId::ic32, "X PX C PC IS Rot CCol Prof CM"},
       {{{SlotId::PB16, 7}}, P, true, SlotId::PB16, "C PC IS Rot CCol Prof PreMult"},
       {{{SlotId::ic16, 7}}, L, true, SlotId::ic16, "C PC IS Rot CCol Prof CM PreMult"},
+      {{{SlotId::ic256, 7}}, G, true, SlotId::ic256, "X PX C PC V PV IS Rot CCol Prof PreMult"},
   };
   for (Case& c : cases) {
     const std::string enabled = " " + c.expected + " ";
@@ -115,12 +119,15 @@ TEST(MenuState, PopupMenu) {
 
 TEST(MenuState, CustomIconAndTabChanges) {
   const std::vector<Picture> both = {{SlotId::ic32, 1}, {SlotId::ic48, 2}};
-  check({{both, B, false, SlotId::ic32, "iFat+"},
-         {both, B, false, SlotId::ic48, "iFat+"},
-         {both, B, false, SlotId::ic16, "iFat-"},
-         {both, B, false, SlotId::im32, "iFat-"},
-         {{{SlotId::ic32, 7}, {SlotId::im48, 1}}, B, false, SlotId::ic32, "iFat-"},
-         {{{SlotId::ic48, 7}, {SlotId::ic128, 7}}, B, false, SlotId::ic48, "iFat-"}},
+  check({{both, B, false, SlotId::ic32, "iFat+ Ress+ Ico+"},
+         {both, B, false, SlotId::ic48, "iFat+ Ress+ Ico+"},
+         {both, B, false, SlotId::ic16, "iFat- Ress+ Ico+"},
+         {both, B, false, SlotId::im32, "iFat- Ress+ Ico+"},
+         {{{SlotId::ic32, 7}, {SlotId::im48, 1}}, B, false, SlotId::ic32, "iFat- Ress+ Ico+"},
+         {{{SlotId::ic48, 7}, {SlotId::ic128, 7}}, B, false, SlotId::ic48, "iFat- Ress+ Ico+"},
+         // The large slots: no resource form, and only 256 pixels make a Windows icon.
+         {both, G, false, SlotId::ic256, "iFat- Ress- Ico+"},
+         {both, G, false, SlotId::ic512, "iFat- Ress- Ico-"}},
         saveImageMenuStates);
   EXPECT_EQ(asMap(tabChangeStates(B)), parse("S+ Eff+"));
   EXPECT_EQ(asMap(tabChangeStates(P)), parse("S- Eff+"));

@@ -20,7 +20,7 @@ TEST(StringTable, EveryTextExistsInBothLanguagesWithTheSameArgument) {
     EXPECT_TRUE(id < 6600 || id >= 6700 || english.front() == '.') << id << ": a status-bar hint";
   }
   EXPECT_EQ(loadLocalString(1051, kFrench), "Le fichier\n%s\nexiste déjà sur le support.\nVoulez-vous l'écraser ?");
-  for (int id : {6407, 16407, -3, 75000}) EXPECT_TRUE(lookupString(id).empty()) << id;
+  for (int id : {6408, 16408, -3, 75000}) EXPECT_TRUE(lookupString(id).empty()) << id;
   const std::pair<std::string, std::string> formatted[] = {
       {formatMessage(lookupString(6422), "/tmp/a%sb%d.ico"), "File\n/tmp/a%sb%d.ico\nis not a supported graphic format."},
       {formatMessage(lookupString(16101), 42), "42 différentes couleurs dans l'image."},

@@ -166,8 +166,9 @@ TEST(IcnsWrite, FamiliesAndOneSlotLaidOutByteForByte) {
 
 TEST(IcnsWrite, FamilyRoundTripsAndDecodesAlikeWithPillowAndIcns2png) {
   // 8-bit masks at 16, 32 and 48 (128: its alpha), so that every size reads back as pattern(size).
+  // The large slots go in as PNG elements.
   Session s, back;
-  for (int size : {16, 32, 48, 128}) {
+  for (int size : {16, 32, 48, 128, 256, 512, 1024}) {
     s.board.offerBitmap(*core::colourSlotOf(size, size), pattern(size));
     if (size < 128)
       core::applyFamily(s.ctx, mac::decodeRawElement(*core::maskTypeForPixels(std::size_t(size) * size), alphaOf(pattern(size))));
@@ -182,15 +183,16 @@ TEST(IcnsWrite, FamilyRoundTripsAndDecodesAlikeWithPillowAndIcns2png) {
     EXPECT_EQ(back.picture(colour), pattern(size)) << size;
     EXPECT_EQ(alphaOf(back.picture(colour)), alphaOf(pattern(size)));
   }
+  for (int size : {256, 512, 1024}) EXPECT_EQ(back.picture(*core::colourSlotOf(size, size)), pattern(size)) << size;
   EXPECT_EQ(mac::writeIcnsFamily(back.board), file) << "written again, the board gives the same file";
   VEXILO_REQUIRE_PILLOW();
   VEXILO_REQUIRE_ICNS2PNG();
   TempDir dir;
   writeFile(dir / "family.icns", file);
-  EXPECT_EQ(pillowIcnsSizes(dir / "family.icns"), (std::vector<int>{16, 32, 48, 128}));
+  EXPECT_EQ(pillowIcnsSizes(dir / "family.icns"), (std::vector<int>{16, 32, 48, 128, 256, 512}));
   const auto libicns = decodeIcnsWithIcns2png(dir / "family.icns");
-  for (int size : {16, 32, 48, 128}) {
-    const auto pillow = decodeIcnsWithPillow(dir / "family.icns", size);
+  for (int size : {16, 32, 48, 128, 256, 512, 1024}) {
+    const auto pillow = decodeIcnsWithPillow(dir / "family.icns", std::min(size, 512), size == 1024 ? 2 : 1);
     ASSERT_TRUE(pillow) << size;
     EXPECT_TRUE(sameRgba(pattern(size), *pillow)) << "Pillow at " << size;
     const std::string key = std::to_string(size) + "x" + std::to_string(size) + "x32";

@@ -63,9 +63,10 @@ std::optional<RgbaImage> decodeWithPillow(const std::filesystem::path& file) {
   return pillowDump("im = Image.open(sys.argv[2])\n", {file.string()});
 }
 
-std::optional<RgbaImage> decodeIcnsWithPillow(const std::filesystem::path& file, int size) {
-  return pillowDump("im = IcnsImagePlugin.IcnsImageFile(sys.argv[2]); s = int(sys.argv[3])\nim.size = (s, s, 1)\n",
-                    {file.string(), std::to_string(size)});
+std::optional<RgbaImage> decodeIcnsWithPillow(const std::filesystem::path& file, int size, int scale) {
+  return pillowDump("im = IcnsImagePlugin.IcnsImageFile(sys.argv[2]); s = int(sys.argv[3])\n"
+                    "im.size = (s, s, int(sys.argv[4]))\n",
+                    {file.string(), std::to_string(size), std::to_string(scale)});
 }
 
 std::vector<int> pillowIcnsSizes(const std::filesystem::path& file) {

@@ -27,8 +27,8 @@ std::optional<RgbaImage> decodeWithPillow(const std::filesystem::path& file);
 
 // The sizes (widths) Pillow's icns reader offers at scale 1, empty when it refuses the file.
 std::vector<int> pillowIcnsSizes(const std::filesystem::path& file);
-// Pillow's icns reader at one size (scale 1), as RGBA.
-std::optional<RgbaImage> decodeIcnsWithPillow(const std::filesystem::path& file, int size);
+// Pillow's icns reader at one size and scale (512 at scale 2 is 1024 pixels), as RGBA.
+std::optional<RgbaImage> decodeIcnsWithPillow(const std::filesystem::path& file, int size, int scale = 1);
 
 // True when icnsutils' icns2png is installed.
 bool icns2pngAvailable();

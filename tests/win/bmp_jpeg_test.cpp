@@ -26,7 +26,8 @@ Bitmap quarters(int size) {
 // the colour slot of a square icon of its width, any other width to ic128.
 bool imported(const core::DecodedFamily& f, bool refused = false) {
   if (refused) return f.pictures.empty() && f.messages.size() == 1 && f.messages[0].id == 6422 && f.messages[0].argument == "in.x";
-  const std::map<int, SlotId> slotOf = {{16, SlotId::ic16}, {32, SlotId::ic32}, {48, SlotId::ic48}};
+  const std::map<int, SlotId> slotOf = {{16, SlotId::ic16}, {32, SlotId::ic32}, {48, SlotId::ic48},
+                                        {256, SlotId::ic256}, {512, SlotId::ic512}, {1024, SlotId::ic1024}};
   const int w = f.pictures.empty() ? 0 : f.pictures[0].bitmap.width();
   return f.messages.empty() && f.pictures.size() == 1 && f.pictures[0].slot == (slotOf.count(w) ? slotOf.at(w) : SlotId::ic128);
 }

@@ -64,7 +64,7 @@ TEST(IcoDecode, DamagedDirectoriesAndEntriesAreSkipped) {
       {"offset at the end of the file", le32(6 + 12, std::uint32_t(sound.size())), 2, 2},
       {"offset wrapping around", le32(6 + 12, 0xFFFFFFF0u), 2, 2},
       {"size past the end", le32(6 + 16 + 8, std::uint32_t(sound.size() - 1166 + 1)), 0, 2},
-      {"more than the working buffer", [](ByteBuffer& f) { core::writeLE32(f.data() + 6 + 8, 71667); f.resize(f.size() + 71667); }, 2, 2},
+      {"more than the working buffer", [](ByteBuffer& f) { core::writeLE32(f.data() + 6 + 8, 278515); f.resize(f.size() + 278515); }, 2, 2},
       {"256 entry", [](ByteBuffer& f) { f[6] = 0; }, 2, 2},
       {"core header", le32(38, 12), 2, 2},
       {"header width", le32(38 + 4, 17), 2, 2},
@@ -135,10 +135,24 @@ TEST(IcoDecodeCorpus, EveryEntryMatchesTheReferenceDecodes) {
       if (single.empty()) continue;
       const core::DecodedFamily f = win::decodeIco(single);
       joined.append(f);
-      const core::WidthClass* wc = core::widthClassOf(e[0] == 0x80 ? 128 : e[0]);
+      const bool png = single[22] == 0x89;
+      const int width = e[0] == 0 ? 256 : e[0];
+      const core::WidthClass* wc = core::widthClassOf(width == 0x80 ? 128 : width);
       const int bits = core::readLE16(single.data() + 22 + 14);
-      if (single[22] == 0x89 || !wc || !refs.count(i + 1)) {  // PNG, no slot, or no picture
+      if (!refs.count(i + 1) || (!png && !wc && width != 256)) {  // no picture, or no slot
         EXPECT_TRUE(f.pictures.empty());
+        continue;
+      }
+      // PNG entries, and 256-pixel ones of either kind: 32 bits, the alpha a grey mask or, at
+      // 256, the large slot's own.
+      if (png || width == 256) {
+        ASSERT_FALSE(f.pictures.empty());
+        const core::Bitmap& picture = f.pictures[0].bitmap;
+        const bool large = picture.width() == 256;
+        EXPECT_EQ(f.pictures.size(), large ? 1u : 2u);
+        EXPECT_EQ(f.pictures[0].slot, large ? SlotId::ic256 : core::widthClassOf(picture.width())->colour);
+        EXPECT_TRUE(matchesReference(picture, refs[i + 1], 0, true));
+        ++compared;
         continue;
       }
       ASSERT_TRUE(f.pictures.size() == 2 && f.pictures[0].slot == wc->colour &&

@@ -157,11 +157,11 @@ TEST(PeResources, ResourcesBecomeIconAndBitmapFiles) {
 
 // Every corpus executable: the walk against wrestool's listing; each bitmap as ImageMagick
 // decodes it; each icon image as a colour picture that is one of icotool's decodes of its size,
-// and its mask, in directory order; 256x256 PNG images give nothing.
+// and its mask, in directory order; 256x256 images (PNG among them) go alone to ic256.
 TEST(PeResourcesCorpus, ExecutablesAgreeWithWrestoolAndTheReferenceDecodes) {
   VEXILO_REQUIRE_SHARED();
   VEXILO_REQUIRE_TOOL(wrestoolAvailable(), "wrestool (icoutils)");
-  int bitmaps = 0, icons = 0;
+  int bitmaps = 0, icons = 0, pngs = 0;
   for (const auto& path : corpusFiles("exe", {".exe", ".dll"})) {
     const std::string name = path.filename().string();
     SCOPED_TRACE(name);
@@ -184,19 +184,25 @@ TEST(PeResourcesCorpus, ExecutablesAgreeWithWrestoolAndTheReferenceDecodes) {
         EXPECT_TRUE(!ref || matchesReference(f.pictures[next].bitmap, *ref)) << id;  // none for the V5 one
         bitmaps += ref.has_value();
         ++next;
-      } else if (r.data[1] != 'P') {
-        ASSERT_LT(next + 1, f.pictures.size());
-        const Bitmap &colour = f.pictures[next].bitmap, &mask = f.pictures[next + 1].bitmap;
-        next += 2;
+      } else {
+        // A 256-pixel image (PNG or bitmap) goes alone to ic256, the others with their mask.
+        ASSERT_LT(next, f.pictures.size());
+        const Bitmap& colour = f.pictures[next].bitmap;
+        const bool large = f.pictures[next].slot == SlotId::ic256;
+        ASSERT_TRUE(large || next + 1 < f.pictures.size());
+        const Bitmap& mask = f.pictures[next + (large ? 0 : 1)].bitmap;
+        next += large ? 1 : 2;
         EXPECT_TRUE(std::any_of(groupRefs.begin(), groupRefs.end(), [&](const RgbaImage& ref) {
           return ref.width == colour.width() && matchesReference(colour, ref, 0, true) &&
                  (colour.format() == PixelFormat::Bits32 || maskMatches(mask, ref));
         })) << "icon " << id;
-        ++icons;
+        icons += 1;
+        pngs += r.data[1] == 'P';
       }
     }
     EXPECT_EQ(next, f.pictures.size());
   }
   EXPECT_GE(bitmaps, 12);
   EXPECT_GE(icons, 45);
+  EXPECT_GE(pngs, 3);
 }
