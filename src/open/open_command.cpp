@@ -101,19 +101,19 @@ core::DecodedFamily decodeIconFile(core::Bytes bytes, std::string_view path) {
   return family;
 }
 
-void openIconFile(core::CommandContext& ctx, const std::string& path) {
+core::DecodedFamily readIconFile(const std::string& path) {
   const auto bytes = core::readFileBytes(path);
-  if (!bytes) {
-    // Nothing to look at: the extension names the reader that would have read the file, and so
-    // the message. Only icons and Macintosh files say that they could not be opened.
-    const int kind = extensionKind(path);
-    if (kind == kUnknown || kind == kBmp || kind == kJpeg || kind == kPng)
-      ctx.prompter.showInfo(core::formatMessage(core::loadLocalString(6422, ctx.langOffset), path));
-    else
-      core::showFileError(ctx.prompter, ctx.langOffset, path);
-    return;
-  }
-  core::applyFamily(ctx, decodeIconFile(*bytes, path));
+  if (bytes) return decodeIconFile(*bytes, path);
+  // Nothing to look at: the extension names the reader that would have read the file, and so
+  // the message. Only icons and Macintosh files say that they could not be opened.
+  const int kind = extensionKind(path);
+  core::DecodedFamily family;
+  family.say(kind == kUnknown || kind == kBmp || kind == kJpeg || kind == kPng ? 6422 : 1041, path);
+  return family;
+}
+
+void openIconFile(core::CommandContext& ctx, const std::string& path) {
+  core::applyFamily(ctx, readIconFile(path));
 }
 
 std::optional<std::string> askFileToImport(core::CommandContext& ctx) {

@@ -42,9 +42,12 @@ int sniffFileKind(const std::filesystem::path& path);
 // extension's; message 6422 naming `path` for a file of no known kind.
 core::DecodedFamily decodeIconFile(core::Bytes bytes, std::string_view path);
 
-// Reads the file and puts what it holds on the board. A file that cannot be read gives the
-// message of the reader its extension names: 6422 for bitmaps, JPEG, PNG and unknown kinds, 1041
-// for the others.
+// What the file holds, read without the board (so that it may run away from the window's
+// thread): decodeIconFile's family, or the message of a file that cannot be read, that of the
+// reader its extension names: 6422 for bitmaps, JPEG, PNG and unknown kinds, 1041 for the others.
+core::DecodedFamily readIconFile(const std::string& path);
+
+// readIconFile's family put on the board.
 void openIconFile(core::CommandContext& ctx, const std::string& path);
 
 // The open dialog in the last folder used; the chosen path (stored as the last folder), or

@@ -4,6 +4,8 @@
 #include <QActionGroup>
 #include <QApplication>
 #include <QClipboard>
+#include <QCoreApplication>
+#include <QElapsedTimer>
 #include <QCloseEvent>
 #include <QFrame>
 #include <QGuiApplication>
@@ -19,7 +21,9 @@
 #include <QTabWidget>
 #include <QVBoxLayout>
 
+#include <chrono>
 #include <ctime>
+#include <future>
 
 #include "core/file_helpers.h"
 #include "core/help_path.h"
@@ -44,6 +48,7 @@ namespace {
 const QColor kCreamColour(255, 251, 240);
 const QColor kSelectedColour(192, 220, 192);
 constexpr int kClientWidth = 342;
+constexpr int kProgressDelayMs = 500;
 constexpr int kPageHeight = 390;
 constexpr int kStatusHeight = 19;
 
@@ -559,8 +564,22 @@ void MainWindow::reopen(int item) {
 
 void MainWindow::openIconFile(const std::string& path) {
   statusPanel_->setText(QString::fromStdString(path));
+  // The file is read away from this thread; a reading that lasts shows the bar at the foot of
+  // the board, moving to and fro, until the pictures come.
+  auto reading = std::async(std::launch::async, [path] { return open::readIconFile(path); });
+  QElapsedTimer clock;
+  clock.start();
+  bool shown = false;
+  while (reading.wait_for(std::chrono::milliseconds(20)) != std::future_status::ready) {
+    if (!shown && clock.elapsed() >= kProgressDelayMs) {
+      progressSink_.begin(0);
+      shown = true;
+    }
+    QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+  }
+  if (shown) progressSink_.end();
   core::CommandContext ctx = context();
-  open::openIconFile(ctx, path);
+  core::applyFamily(ctx, reading.get());
   settings_.addRecentFile(path, recent_);
   showRecentMenu();
   refresh();

@@ -8,6 +8,7 @@
 #include <QMenu>
 #include <QPrintDialog>
 #include <QPrinter>
+#include <QProgressBar>
 #include <QPushButton>
 #include <QScreen>
 #include <QStatusBar>
@@ -213,7 +214,7 @@ TEST_F(WindowTest, MenusShowTheRulesForWhatTheWindowShows) {
   window->board().offerBitmap(SlotId::ic48, test::pattern(48, 48, PixelFormat::Bits4));
   QGuiApplication::clipboard()->setImage(QImage(4, 4, QImage::Format_RGB32));
   // Tab, pasteboard in view and clipboard each differ between two of the cases.
-  for (const auto& [tab, pasteboard, clipboard] : {std::tuple{1, 1, true}, {2, 0, true}, {0, 0, false}}) {
+  for (const auto& [tab, pasteboard, clipboard] : {std::tuple{1, 1, true}, {2, 0, true}, {3, 0, true}, {0, 0, false}}) {
     SCOPED_TRACE(testing::Message() << "tab " << tab << ", pasteboard " << pasteboard);
     if (!clipboard) QGuiApplication::clipboard()->clear();
     window->pagePasteboard()->setCurrentIndex(pasteboard);
@@ -223,12 +224,44 @@ TEST_F(WindowTest, MenusShowTheRulesForWhatTheWindowShows) {
     expectShown(nullptr, core::tabChangeStates(in.tab));
     expectShown("F1", core::fileMenuStates(in));
     expectShown("E", core::editMenuStates(in));
-    for (SlotId id : {SlotId::ic32, SlotId::im16, SlotId::PB32}) {
+    for (SlotId id : {SlotId::ic32, SlotId::im16, SlotId::PB32, SlotId::ic256, SlotId::ic1024}) {
       window->preparePopup(id);
       expectShown(nullptr, core::popupStates(in, id));
       expectShown("IS", core::saveImageMenuStates(in, id));
     }
   }
+}
+
+// A modern icon fills the large slots, shown whole on their own tab (the window keeps its size),
+// where they take the edit commands and save as PNG.
+TEST_F(WindowTest, LargeSizesTabHoldsAModernIcon) {
+  VEXILO_REQUIRE_SHARED();
+  ui::MainWindow& w = *window;
+  const QSize size = w.size();
+  import(w, test::sharedDir() / "corpus/icns/pillow_pillow3.icns");
+  EXPECT_TRUE(prompter.infos.empty());
+  EXPECT_FALSE(w.findChild<QProgressBar*>("Progress")->isVisible());
+  w.pageMain()->setCurrentIndex(3);
+  EXPECT_EQ(w.pageMain()->tabText(3), "Large Sizes");
+  for (SlotId id : core::kLargeSlots) {
+    EXPECT_EQ(w.board().slot(id).depth, 7);
+    EXPECT_EQ(w.slotView(id)->size(), QSize(320, 320));
+  }
+  EXPECT_EQ(w.size(), size);
+  choose(w, "E", "C");  // nothing selected on this tab yet: the board's selection
+  w.pageLarge()->setCurrentIndex(2);
+  choose(w, nullptr, "R90D", SlotId::ic1024);
+  EXPECT_FALSE(w.action("CM")->isEnabled());
+  prompter.paths.push_back((dir / "big.png").string());
+  choose(w, "IS", "Png", SlotId::ic1024);
+  const auto png = test::decodeWithPillow(dir / "big.png");
+  ASSERT_TRUE(png);
+  EXPECT_EQ(png->width, 1024);
+  choose(w, "E", "Eff");
+  for (SlotId id : core::kLargeSlots) EXPECT_FALSE(w.board().slot(id).filled());
+  EXPECT_TRUE(w.board().slot(SlotId::ic128).filled());
+  w.runCommand("FR");
+  EXPECT_EQ(w.pageMain()->tabText(3), "Grandes tailles");
 }
 
 TEST_F(WindowTest, SelectionHintsPicturesAndTheLanguageKeptForTheNextRun) {
