@@ -5,6 +5,7 @@
 #include <unordered_map>
 
 #include "core/bytes.h"
+#include "core/palettes.h"
 
 namespace vexilo::core {
 
@@ -13,6 +14,9 @@ namespace {
 // Widens a 5- or 6-bit channel to 8 bits so that the largest value becomes 255.
 std::uint8_t widen5(unsigned v) { return static_cast<std::uint8_t>((v << 3) | (v >> 2)); }
 std::uint8_t widen6(unsigned v) { return static_cast<std::uint8_t>((v << 2) | (v >> 4)); }
+
+// Above this many pixels, the nearest-colour search goes by cells of the colour cube.
+constexpr std::size_t kCellSearchPixels = 64 * 64;
 
 std::uint32_t key(Bgra c) {
   return std::uint32_t{c.red} << 16 | std::uint32_t{c.green} << 8 | c.blue;
@@ -148,7 +152,18 @@ void Bitmap::convertTo(PixelFormat target) { convertTo(target, defaultPalette(ta
 void Bitmap::convertTo(PixelFormat target, const Palette& palette) {
   if (target == format_ && (!isIndexed(target) || palette_ == palette)) return;
   Bitmap out(width_, height_, target, isIndexed(target) ? palette : Palette{});
-  if (isIndexed(target)) {
+  const bool direct = format_ == PixelFormat::Bits32 || format_ == PixelFormat::Bits24;
+  if (isIndexed(target) && direct && std::size_t(width_) * height_ > kCellSearchPixels &&
+      out.palette_.size() <= 256) {
+    // Large pictures may hold many colours: each one's search is cut to the candidates of its
+    // cell of the colour cube.
+    const NearestColour nearest(out.palette_);
+    const std::size_t bytes = format_ == PixelFormat::Bits32 ? 4 : 3;
+    for (int y = 0; y < height_; ++y) {
+      const std::uint8_t* p = row(y).data();
+      for (int x = 0; x < width_; ++x, p += bytes) out.setIndex(x, y, nearest({p[2], p[1], p[0]}));
+    }
+  } else if (isIndexed(target)) {
     // Pictures hold few distinct colours: remember each one's nearest entry.
     std::unordered_map<std::uint32_t, int> nearest;
     for (int y = 0; y < height_; ++y)

@@ -1,5 +1,8 @@
 #include "core/palettes.h"
 
+#include <algorithm>
+#include <cstdlib>
+
 namespace vexilo::core {
 
 namespace {
@@ -84,6 +87,54 @@ int nearestIndex(const Palette& palette, Rgb c) {
     if (bestDistance < 0 || d < bestDistance) {
       bestDistance = d;
       best = static_cast<int>(i);
+      if (d == 0) break;
+    }
+  }
+  return best;
+}
+
+NearestColour::NearestColour(const Palette& palette) : palette_(palette) {
+  constexpr int cells = 1 << kCellBits, side = 256 / cells;
+  first_.reserve(cells * cells * cells + 1);
+  std::vector<long> nearest(palette.size());
+  for (int r = 0; r < cells; ++r)
+    for (int g = 0; g < cells; ++g)
+      for (int b = 0; b < cells; ++b) {
+        first_.push_back(static_cast<std::uint32_t>(candidates_.size()));
+        const int lo[3] = {r * side, g * side, b * side};
+        long bound = -1;  // the least, over the entries, of the farthest distance in the cell
+        for (std::size_t i = 0; i < palette.size(); ++i) {
+          const int v[3] = {palette[i].red, palette[i].green, palette[i].blue};
+          long in = 0, out = 0;
+          for (int k = 0; k < 3; ++k) {
+            const int hi = lo[k] + side - 1;
+            const long gap = v[k] < lo[k] ? lo[k] - v[k] : v[k] > hi ? v[k] - hi : 0;
+            const long far = std::max(std::abs(v[k] - lo[k]), std::abs(v[k] - hi));
+            in += gap * gap;
+            out += far * far;
+          }
+          nearest[i] = in;
+          if (bound < 0 || out < bound) bound = out;
+        }
+        for (std::size_t i = 0; i < palette.size(); ++i)
+          if (nearest[i] <= bound) candidates_.push_back(static_cast<std::uint8_t>(i));
+      }
+  first_.push_back(static_cast<std::uint32_t>(candidates_.size()));
+}
+
+int NearestColour::operator()(Rgb c) const {
+  constexpr int shift = 8 - kCellBits;
+  const std::size_t cell = (std::size_t{c.red} >> shift) << (2 * kCellBits) |
+                           (std::size_t{c.green} >> shift) << kCellBits | (std::size_t{c.blue} >> shift);
+  int best = 0;
+  long bestDistance = -1;
+  for (std::size_t k = first_[cell]; k < first_[cell + 1]; ++k) {
+    const Rgb& e = palette_[candidates_[k]];
+    const long dr = long{e.red} - c.red, dg = long{e.green} - c.green, db = long{e.blue} - c.blue;
+    const long d = dr * dr + dg * dg + db * db;
+    if (bestDistance < 0 || d < bestDistance) {
+      bestDistance = d;
+      best = candidates_[k];
       if (d == 0) break;
     }
   }

@@ -68,3 +68,33 @@ TEST(Bitmap, ConversionsTakeTheNearestColourRoundTripAndDrawingClips) {
   for (auto [w, h] : {std::pair{0, 5}, {5, -1}, {40000, 1}, {30000, 30000}})
     EXPECT_FALSE(Bitmap::sizeAllowed(w, h)) << w << "x" << h;
 }
+
+// The cell search of large pictures gives what the full search gives, ties included, for every
+// palette and colours across the cube and on the cells' edges; a large picture converts so.
+TEST(Bitmap, CellSearchAgreesWithTheFullSearch) {
+  std::vector<int> values;
+  for (int v = 0; v < 256; v += 5) values.push_back(v);
+  for (int v = 15; v < 256; v += 16) values.insert(values.end(), {v, v + 1 < 256 ? v + 1 : v});
+  const Palette tied = {{10, 10, 10}, {30, 30, 30}, {10, 10, 10}, {20, 20, 20}};  // equals: the first wins
+  for (const Palette* palette : {&macPalette256(), &macPalette16(), &monoPalette(), &greyPalette(), &tied}) {
+    const NearestColour nearest(*palette);
+    int wrong = 0;
+    for (int r : values)
+      for (int g : values)
+        for (int b : values) {
+          const Rgb c{std::uint8_t(r), std::uint8_t(g), std::uint8_t(b)};
+          wrong += nearest(c) != nearestIndex(*palette, c);
+        }
+    EXPECT_EQ(wrong, 0) << palette->size();
+  }
+  Bitmap large(128, 128, F::Bits32);
+  for (int y = 0; y < 128; ++y)
+    for (int x = 0; x < 128; ++x) large.setPixel(x, y, {std::uint8_t(x * 2), std::uint8_t(y * 2), std::uint8_t(x ^ y), 255});
+  Bitmap converted = large;
+  converted.convertTo(F::Bits8);
+  for (int y = 0; y < 128; ++y)
+    for (int x = 0; x < 128; ++x) {
+      const Bgra c = large.pixel(x, y);
+      ASSERT_EQ(converted.index(x, y), nearestIndex(macPalette256(), {c.red, c.green, c.blue})) << x << "," << y;
+    }
+}
