@@ -6,6 +6,7 @@
 #include <array>
 #include <cstring>
 #include <memory>
+#include <thread>
 
 #include "core/png_codec.h"
 
@@ -16,6 +17,7 @@ namespace {
 constexpr std::array<std::uint8_t, 12> kJp2Signature = {0x00, 0x00, 0x00, 0x0C, 0x6A, 0x50,
                                                         0x20, 0x20, 0x0D, 0x0A, 0x87, 0x0A};
 constexpr std::array<std::uint8_t, 4> kCodestreamStart = {0xFF, 0x4F, 0xFF, 0x51};
+constexpr std::size_t kThreadedBytes = 64 * 1024;
 
 template <std::size_t N>
 bool startsWith(Bytes data, const std::array<std::uint8_t, N>& prefix) {
@@ -90,6 +92,11 @@ std::optional<Bitmap> decodeJpeg2000(Bytes data) {
   opj_dparameters_t parameters;
   opj_set_default_decoder_parameters(&parameters);
   if (!opj_setup_decoder(codec.get(), &parameters)) return std::nullopt;
+  // Large pictures decode their code blocks on every core; small ones are not worth the threads.
+  if (data.size() >= kThreadedBytes) {
+    const unsigned cores = std::thread::hardware_concurrency();
+    opj_codec_set_threads(codec.get(), static_cast<int>(std::clamp(cores, 1u, 8u)));
+  }
 
   Source source{data};
   std::unique_ptr<opj_stream_t, StreamFree> stream(opj_stream_create(OPJ_J2K_STREAM_CHUNK_SIZE, OPJ_TRUE));
