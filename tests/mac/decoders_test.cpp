@@ -9,6 +9,7 @@
 #include <set>
 
 #include "core/element_types.h"
+#include "core/jpeg2000_codec.h"
 #include "core/png_codec.h"
 #include "mac/channel_rle.h"
 #include "mac/envelopes.h"
@@ -191,6 +192,19 @@ TEST(DecodeIcns, EncodedPayloadsByTheirBytes) {
   EXPECT_EQ(slotsOf(mac::decodeIcns(icnsFile({record("icp5", flatRle(1024, {1, 2, 3, 255}))}))),
             (std::vector<std::string>{"ic32"}));
   EXPECT_TRUE(mac::decodeIcns(icnsFile({record("ic07", flatRle(16384, {1, 2, 3, 255}))})).pictures.empty());
+  // JPEG 2000 headers claiming more than 1024 pixels a side or five components are refused
+  // before decoding; a codestream cut anywhere gives nothing or a sound picture.
+  auto codestream = [](std::uint32_t side, int components) {
+    ByteBuffer c = {0xFF, 0x4F, 0xFF, 0x51};
+    core::appendBE16(c, static_cast<std::uint16_t>(38 + 3 * components));
+    core::appendBE16(c, 0);
+    for (std::uint32_t v : {side, side, 0u, 0u, side, side, 0u, 0u}) core::appendBE32(c, v);
+    core::appendBE16(c, static_cast<std::uint16_t>(components));
+    for (int k = 0; k < components; ++k) append(c, {7, 1, 1});
+    return c;
+  };
+  for (auto [side, components] : {std::pair{100000u, 3}, {1025u, 3}, {16u, 5}, {16u, 3}})
+    EXPECT_FALSE(core::decodeJpeg2000(codestream(side, components))) << side << " " << components;
 }
 
 TEST(DecodeCorpus, EnvelopesHoldTheirForksAndReportNone) {

@@ -184,6 +184,10 @@ TEST(IcnsWrite, FamilyRoundTripsAndDecodesAlikeWithPillowAndIcns2png) {
     EXPECT_EQ(alphaOf(back.picture(colour)), alphaOf(pattern(size)));
   }
   for (int size : {256, 512, 1024}) EXPECT_EQ(back.picture(*core::colourSlotOf(size, size)), pattern(size)) << size;
+  // A large slot alone: its one element.
+  const ByteBuffer alone = *mac::writeSlotIcns(s.board, SlotId::ic512);
+  EXPECT_EQ(std::string(alone.begin() + 8, alone.begin() + 12), "ic09");
+  EXPECT_EQ(mac::decodeIcns(alone).pictures.at(0).bitmap, pattern(512));
   EXPECT_EQ(mac::writeIcnsFamily(back.board), file) << "written again, the board gives the same file";
   VEXILO_REQUIRE_PILLOW();
   VEXILO_REQUIRE_ICNS2PNG();

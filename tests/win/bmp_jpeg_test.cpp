@@ -5,6 +5,7 @@
 #include <map>
 
 #include "core/bmp_codec.h"
+#include "core/png_codec.h"
 #include "win/bmp_jpeg.h"
 #include "win_support.h"
 
@@ -45,6 +46,23 @@ TEST(BmpImport, PicturesGoToTheSlotOfTheirWidthOrAreRefused) {
   for (const ByteBuffer& bad : {ByteBuffer{'B', 'M', 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13}, ByteBuffer{},
                                 ByteBuffer(whole.begin(), whole.begin() + 100)})
     EXPECT_TRUE(imported(win::decodeBmpImport(bad, "in.x"), true));
+}
+
+// PNG files go to the colour slot of their width, large sizes included, and other widths to the
+// pasteboard only; damaged ones and pictures beyond 1024 a side are refused.
+TEST(PngImport, PicturesGoToTheSlotOfTheirWidthOrThePasteboard) {
+  for (auto [w, h, slot] : {std::tuple{16, 16, std::optional(SlotId::ic16)}, {512, 512, SlotId::ic512},
+                            {1024, 1024, SlotId::ic1024}, {24, 24, std::nullopt}, {48, 10, SlotId::ic48}}) {
+    const Bitmap picture = pattern(w, h);
+    const core::DecodedFamily f = win::decodePngImport(*core::encodePng(picture), "in.x");
+    ASSERT_EQ(f.pictures.size(), 1u) << w;
+    EXPECT_TRUE(f.messages.empty() && f.pictures[0].slot == slot && f.pictures[0].bitmap == picture) << w;
+  }
+  const ByteBuffer good = *core::encodePng(pattern(16, 16));
+  ByteBuffer wide = *core::encodePng(pattern(1, 1));
+  core::writeBE32(wide.data() + 16, 1025);  // the header's width, its check sum now wrong too
+  for (const ByteBuffer& bad : {ByteBuffer(good.begin(), good.begin() + good.size() / 2), ByteBuffer{}, wide})
+    EXPECT_TRUE(imported(win::decodePngImport(bad, "in.x"), true));
 }
 
 TEST(JpegImport, CorpusFilesMatchImageMagickWithinTheIdctTolerance) {

@@ -7,6 +7,7 @@
 #include <map>
 
 #include "core/bmp_codec.h"
+#include "core/png_codec.h"
 #include "win/ico_reader.h"
 #include "win/ico_writer.h"
 #include "win_support.h"
@@ -238,6 +239,18 @@ TEST(IcoWriter, LayoutsByHandAndRoundTrips) {
     for (int x = 0; x < 16; ++x) ASSERT_EQ(small.pixel(x, y), y < 12 ? Bgra({1, 2, 3, 200}) : core::kWhite) << x << "," << y;
   const ByteBuffer blank = *win::writeIcoImage(none, SlotId::ic128);
   EXPECT_EQ(ByteBuffer(blank.begin() + 62, blank.begin() + 62 + 65536), ByteBuffer(65536, 0xFF));
+  // ic256 is a PNG entry whose size bytes are 0, last in the family; ic512 makes no icon.
+  board.offerBitmap(SlotId::ic256, pattern(256, 256));
+  const ByteBuffer f5 = win::writeIcoFamily(board);
+  ASSERT_EQ(core::readLE16(f5.data() + 4), 5u);
+  const std::uint8_t* entry = f5.data() + 6 + 16 * 4;
+  EXPECT_EQ(ByteBuffer(entry, entry + 8), (ByteBuffer{0, 0, 0, 0, 1, 0, 32, 0}));
+  const std::uint32_t offset = core::readLE32(entry + 12), size = core::readLE32(entry + 8);
+  EXPECT_EQ(offset + size, f5.size());
+  EXPECT_TRUE(core::isPng(core::Bytes(f5.data() + offset, size)));
+  const core::DecodedFamily large = win::decodeIco(f5);
+  EXPECT_TRUE(large.pictures.back().slot == SlotId::ic256 && large.pictures.back().bitmap == pattern(256, 256));
+  EXPECT_FALSE(win::writeIcoImage(board, SlotId::ic512));
 }
 
 // Each written entry read by Pillow gives the picture's RGBA values.
