@@ -1,6 +1,7 @@
 // Takes the user guide's pictures of the real window: the board with an icon family on it, the
-// 32*32 pasteboard (the family's largest set of pictures) and the palettes. Run by
-// scripts/screenshots under a virtual X server:  vexilo-screenshots OUTPUT_FOLDER ICNS_FILE
+// 32*32 pasteboard (the family's largest set of pictures), the palettes and the large sizes of
+// a modern icon. Run by scripts/screenshots under a virtual X server:
+//   vexilo-screenshots OUTPUT_FOLDER ICNS_FILE MODERN_ICNS_FILE
 #include <QApplication>
 #include <QTabWidget>
 #include <QTest>
@@ -15,7 +16,7 @@
 
 int main(int argc, char** argv) {
   QApplication app(argc, argv);
-  if (argc != 3) return std::fprintf(stderr, "usage: %s OUTPUT_FOLDER ICNS_FILE\n", argv[0]), 2;
+  if (argc != 4) return std::fprintf(stderr, "usage: %s OUTPUT_FOLDER ICNS_FILE MODERN_ICNS_FILE\n", argv[0]), 2;
   vexilo::ui::initResources();
   vexilo::ui::QSettingsStore settings;
   vexilo::ui::DesktopHelp help;
@@ -23,8 +24,11 @@ int main(int argc, char** argv) {
   window.show();
   if (!QTest::qWaitForWindowExposed(&window)) return 1;
   window.openIconFile(argv[2]);
+  window.openIconFile(argv[3]);  // its classic sizes come after the family's: the family's stay
   window.pagePasteboard()->setCurrentIndex(1);
-  for (const auto& [tab, name] : {std::pair{0, "board.png"}, {1, "pasteboard.png"}, {2, "palettes.png"}}) {
+  window.pageLarge()->setCurrentIndex(2);
+  for (const auto& [tab, name] :
+       {std::pair{0, "board.png"}, {1, "pasteboard.png"}, {2, "palettes.png"}, {3, "large.png"}}) {
     window.pageMain()->setCurrentIndex(tab);
     QTest::qWait(200);  // let every pending paint land
     const std::filesystem::path file = std::filesystem::path(argv[1]) / name;

@@ -134,6 +134,10 @@ MainWindow::MainWindow(core::SettingsStore& settingsStore, core::HelpViewer& hel
   pageMain_ = new QTabWidget(central);
   pageMain_->setObjectName("PageMain");
   pageMain_->setGeometry(0, 0, kClientWidth, kPageHeight);
+  // Four captions in a window of fixed width: every tab stays in view, its caption shortened
+  // when need be, rather than scrolling some out of sight.
+  pageMain_->setUsesScrollButtons(false);
+  pageMain_->setElideMode(Qt::ElideRight);
 
   auto* tabMac = new QWidget;
   tabMac->setObjectName("TabMac");
