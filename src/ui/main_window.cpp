@@ -144,40 +144,22 @@ MainWindow::MainWindow(core::SettingsStore& settingsStore, core::HelpViewer& hel
   buildBoardTab(tabMac);
   pageMain_->addTab(tabMac, "Iconaria");
 
-  auto* tabPB = new QWidget;
-  tabPB->setObjectName("TabPB");
-  pagePB_ = new QTabWidget(tabPB);
-  pagePB_->setObjectName("PagePB");
-  (new QVBoxLayout(tabPB))->addWidget(pagePB_);
-  tabPB->layout()->setContentsMargins(0, 0, 0, 0);
+  pagePB_ = addPagesTab("TabPB", "PagePB", "Pasteboard");
   buildImageTab(pagePB_, "TabPB16", "16*16", SlotId::PB16, kCreamColour);
   buildImageTab(pagePB_, "TabPB32", "32*32", SlotId::PB32, kCreamColour);
   buildImageTab(pagePB_, "TabPB48", "48*48", SlotId::PB48, kCreamColour);
   buildImageTab(pagePB_, "TabPB128", "128*128", SlotId::PB128, kCreamColour);
-  pageMain_->addTab(tabPB, "Pasteboard");
 
-  auto* tabPal = new QWidget;
-  tabPal->setObjectName("TabPal");
-  pagePal_ = new QTabWidget(tabPal);
-  pagePal_->setObjectName("PagePal");
-  (new QVBoxLayout(tabPal))->addWidget(pagePal_);
-  tabPal->layout()->setContentsMargins(0, 0, 0, 0);
+  pagePal_ = addPagesTab("TabPal", "PagePal", "Macintosh Palettes");
   buildImageTab(pagePal_, "TabPal16", "16 Colors", SlotId::ipal16, Qt::white);
   buildImageTab(pagePal_, "TabPalIcon", "Icon Palette", SlotId::ipalicon, Qt::white);
   buildImageTab(pagePal_, "TabPal256", "256 Colors", SlotId::ipal256, Qt::white);
   pagePal_->setCurrentIndex(2);
-  pageMain_->addTab(tabPal, "Macintosh Palettes");
 
-  auto* tabLarge = new QWidget;
-  tabLarge->setObjectName("TabLarge");
-  pageLarge_ = new QTabWidget(tabLarge);
-  pageLarge_->setObjectName("PageLarge");
-  (new QVBoxLayout(tabLarge))->addWidget(pageLarge_);
-  tabLarge->layout()->setContentsMargins(0, 0, 0, 0);
+  pageLarge_ = addPagesTab("TabLarge", "PageLarge", "Large Sizes");
   buildImageTab(pageLarge_, "TabLarge256", "256*256", SlotId::ic256, Qt::white);
   buildImageTab(pageLarge_, "TabLarge512", "512*512", SlotId::ic512, Qt::white);
   buildImageTab(pageLarge_, "TabLarge1024", "1024*1024", SlotId::ic1024, Qt::white);
-  pageMain_->addTab(tabLarge, "Large Sizes");
   pageMain_->setCurrentIndex(0);
 
   auto* bar = new QStatusBar(this);
@@ -289,6 +271,17 @@ void MainWindow::buildBoardTab(QWidget* page) {
   progress_->setGeometry(148, 2, 25, 16);
   progress_->setRange(0, 100);
   progress_->hide();
+}
+
+QTabWidget* MainWindow::addPagesTab(const char* tabName, const char* pagesName, const char* caption) {
+  auto* tab = new QWidget;
+  tab->setObjectName(tabName);
+  auto* pages = new QTabWidget(tab);
+  pages->setObjectName(pagesName);
+  (new QVBoxLayout(tab))->addWidget(pages);
+  tab->layout()->setContentsMargins(0, 0, 0, 0);
+  pageMain_->addTab(tab, caption);
+  return pages;
 }
 
 void MainWindow::buildImageTab(QTabWidget* pages, const char* tabName, const char* caption,

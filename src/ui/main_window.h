@@ -103,6 +103,8 @@ class MainWindow : public QMainWindow {
 
  private:
   void buildBoardTab(QWidget* page);
+  // A main tab holding a page of tabs, one image each; returns the page.
+  QTabWidget* addPagesTab(const char* tabName, const char* pagesName, const char* caption);
   void buildImageTab(QTabWidget* pages, const char* tabName, const char* caption,
                      core::SlotId id, const QColor& panelColour);
   void buildMenus();

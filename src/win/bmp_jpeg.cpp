@@ -322,41 +322,40 @@ std::optional<core::ByteBuffer> encodeJpeg(const core::Bitmap& picture, int qual
   return out;
 }
 
-core::Outcome sbmClick(core::CommandContext& ctx) {
-  const core::Bitmap* picture = selectedPicture(ctx);
-  if (!picture) return core::Outcome::Refused;
-  const core::FileDialogRequest dialog = core::dialogFromStrings(ctx.langOffset, 6431, 6432, 6433, 6434);
-  const auto path = core::chooseSaveTarget(ctx, dialog);
-  if (!path) return core::Outcome::Cancelled;
-  return core::writeOutput(ctx, *path, core::encodeBmp(*picture));
-}
+namespace {
 
-core::Outcome jpgClick(core::CommandContext& ctx) {
+// Save Image As for one picture file kind: the dialog of the string ids (title, filter,
+// extension, pattern), then the encoder's bytes; an encoder that fails writes nothing, and the
+// file already there stays as it was.
+template <class Encode>
+core::Outcome savePicture(core::CommandContext& ctx, const int (&strings)[4], Encode encode) {
   const core::Bitmap* picture = selectedPicture(ctx);
   if (!picture) return core::Outcome::Refused;
-  const core::FileDialogRequest dialog = core::dialogFromStrings(ctx.langOffset, 6427, 6428, 6429, 6430);
+  const core::FileDialogRequest dialog =
+      core::dialogFromStrings(ctx.langOffset, strings[0], strings[1], strings[2], strings[3]);
   const auto path = core::chooseSaveTarget(ctx, dialog);
   if (!path) return core::Outcome::Cancelled;
-  const auto bytes = encodeJpeg(*picture);
-  if (!bytes) {  // nothing is written, and the file already there stays as it was
-    core::showFileError(ctx.prompter, ctx.langOffset, *path);
-    return core::Outcome::Failed;
-  }
-  return core::writeOutput(ctx, *path, *bytes);
-}
-
-core::Outcome pngClick(core::CommandContext& ctx) {
-  const core::Bitmap* picture = selectedPicture(ctx);
-  if (!picture) return core::Outcome::Refused;
-  const core::FileDialogRequest dialog = core::dialogFromStrings(ctx.langOffset, 6447, 6448, 6449, 6450);
-  const auto path = core::chooseSaveTarget(ctx, dialog);
-  if (!path) return core::Outcome::Cancelled;
-  const auto bytes = core::encodeShownPng(*picture);
+  const std::optional<core::ByteBuffer> bytes = encode(*picture);
   if (!bytes) {
     core::showFileError(ctx.prompter, ctx.langOffset, *path);
     return core::Outcome::Failed;
   }
   return core::writeOutput(ctx, *path, *bytes);
+}
+
+}  // namespace
+
+core::Outcome sbmClick(core::CommandContext& ctx) {
+  return savePicture(ctx, {6431, 6432, 6433, 6434},
+                     [](const core::Bitmap& p) { return std::optional(core::encodeBmp(p)); });
+}
+
+core::Outcome jpgClick(core::CommandContext& ctx) {
+  return savePicture(ctx, {6427, 6428, 6429, 6430}, [](const core::Bitmap& p) { return encodeJpeg(p); });
+}
+
+core::Outcome pngClick(core::CommandContext& ctx) {
+  return savePicture(ctx, {6447, 6448, 6449, 6450}, core::encodeShownPng);
 }
 
 }  // namespace vexilo::win
