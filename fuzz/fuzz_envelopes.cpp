@@ -5,6 +5,8 @@
 #include <cstdint>
 #include <cstdlib>
 
+#include "family_checks.h"
+
 #include "mac/envelopes.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
@@ -15,9 +17,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 #else
   const core::DecodedFamily family = mac::decodeAppleEntries(file, "fuzz.bin");
 #endif
-  for (const auto& m : family.messages)
-    if (m.id == 6410 ? m.argument != "fuzz.bin" : m.id != 6406 || m.argument.size() != 4) std::abort();
-  for (const auto& p : family.pictures)
-    if (!p.slot || p.bitmap.width() > 128 || p.bitmap.height() > 128) std::abort();
+  if (!fuzz::soundFamily(family, "fuzz.bin")) std::abort();
   return 0;
 }

@@ -11,7 +11,7 @@
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   using namespace vexilo;
   static const std::vector<std::string> names = [] {
-    std::vector<std::string> out = {"x", "x.ico", "x.bmp", "x.icns", "x.jpg"};
+    std::vector<std::string> out = {"x", "x.ico", "x.bmp", "x.icns", "x.jpg", "x.png"};
     for (const core::ElementType& t : core::elementTypes())
       if (!t.extension.empty()) out.push_back("x" + std::string(t.extension));
     return out;
