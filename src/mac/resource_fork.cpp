@@ -1,15 +1,20 @@
 #include "mac/resource_fork.h"
 
 #include <algorithm>
+#include <optional>
 #include <vector>
 
 #include "core/element_types.h"
 #include "mac/icns.h"
 #include "mac/icon_elements.h"
+#include "mac/resource_compression.h"
 
 namespace vexilo::mac {
 
 namespace {
+
+// All the compressed resources of one fork together decompress to no more than this.
+constexpr std::size_t kMaxForkExpansionBytes = std::size_t{16} << 20;
 
 // The resource types read: the 1-bit pairs and the 4- and 8-bit colour icons, into the slots of
 // their type as in an icns family, and icns resources as whole families.
@@ -48,6 +53,7 @@ core::DecodedFamily decodeResourceFork(core::Bytes fork) {
   std::size_t references = map.size() / 12;
   std::size_t dataBytes = fork.size();
   std::vector<bool> blockRead(fork.size());
+  std::size_t expansionBudget = kMaxForkExpansionBytes;
   for (int k = 0; k < types && references > 0; ++k) {
     const std::size_t entry = 30 + 8 * static_cast<std::size_t>(k);
     if (!core::inRange(map.size(), entry, 8)) break;
@@ -68,12 +74,21 @@ core::DecodedFamily decodeResourceFork(core::Bytes fork) {
       blockRead[block] = true;
       if (std::size_t{length} + 4 > dataBytes) return family;
       dataBytes -= std::size_t{length} + 4;
-      const core::Bytes data = fork.subspan(block + 4, length);
+      core::Bytes data = fork.subspan(block + 4, length);
+      // A compressed resource is read as what it decompresses to, within the fork's budget
+      // (a few bytes may stand for a megabyte); one that cannot be decompressed is skipped.
+      std::optional<core::ByteBuffer> expanded;
+      if (isCompressedResource(data)) {
+        const auto wanted = decompressedLength(data);
+        if (!wanted || *wanted > expansionBudget || !(expanded = decompressResource(data))) continue;
+        expansionBudget -= expanded->size();
+        data = *expanded;
+      }
       if (type->role == core::ElementRole::Container) {
         family.append(decodeIcns(data));
         continue;
       }
-      // Shorter data are a compressed resource (or a damaged one): no picture to be had.
+      // Shorter data are a damaged resource: no picture to be had.
       if (data.size() < type->dataBytes) continue;
       decodeFamilyElement(family, *type, data);
     }
