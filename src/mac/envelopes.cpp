@@ -48,6 +48,13 @@ core::Bytes clampedPart(core::Bytes file, std::uint64_t offset, std::uint64_t le
 
 constexpr int kNoResources = 6410;
 
+// A data fork that is an icns file is read as one; whether it was.
+bool readIcnsDataFork(core::DecodedFamily& family, core::Bytes data) {
+  if (data.size() < 4 || !std::equal(data.begin(), data.begin() + 4, "icns")) return false;
+  family.append(decodeIcns(data));
+  return true;
+}
+
 }  // namespace
 
 core::DecodedFamily decodeMacBinary(core::Bytes file, std::string_view path) {
@@ -60,12 +67,8 @@ core::DecodedFamily decodeMacBinary(core::Bytes file, std::string_view path) {
     family.append(decodeResourceFork(clampedPart(file, 128 + paddedData, resourceLength)));
   }
   if (dataLength != 0) {
-    const core::Bytes data = clampedPart(file, 128, dataLength);
-    if (data.size() >= 4 && std::equal(data.begin(), data.begin() + 4, "icns")) {
-      family.append(decodeIcns(data));
-    } else if (resourceLength == 0) {
+    if (!readIcnsDataFork(family, clampedPart(file, 128, dataLength)) && resourceLength == 0)
       family.say(kNoResources, std::string(path));
-    }
   }
   return family;
 }
@@ -80,16 +83,23 @@ core::DecodedFamily decodeAppleEntries(core::Bytes file, std::string_view path) 
   }
   const unsigned entries = core::readBE16(head.data() + 24);
   std::uint32_t lastForkLength = 0;
+  bool icnsData = false;
   for (unsigned i = 0; i < entries; ++i) {
     const std::size_t at = 26 + 12 * std::size_t{i};
     if (!core::inRange(head.size(), at, 12)) break;
-    // Only id 2 is a resource fork; ids 5 and 6 are icon entries in another layout.
-    if (core::readBE32(head.data() + at) != 2) continue;
+    // Id 2 is the resource fork, id 1 the data fork (read when it is an icns file); ids 5 and
+    // 6 are icon entries in another layout.
+    const std::uint32_t id = core::readBE32(head.data() + at);
     const std::uint32_t offset = core::readBE32(head.data() + at + 4);
-    lastForkLength = core::readBE32(head.data() + at + 8);
-    family.append(decodeResourceFork(clampedPart(file, offset, lastForkLength)));
+    const std::uint32_t length = core::readBE32(head.data() + at + 8);
+    if (id == 1) {
+      icnsData |= readIcnsDataFork(family, clampedPart(file, offset, length));
+    } else if (id == 2) {
+      lastForkLength = length;
+      family.append(decodeResourceFork(clampedPart(file, offset, length)));
+    }
   }
-  if (lastForkLength == 0) family.say(kNoResources, std::string(path));
+  if (lastForkLength == 0 && !icnsData) family.say(kNoResources, std::string(path));
   return family;
 }
 

@@ -34,6 +34,22 @@ const core::ElementType* iconResourceType(core::Bytes code) {
 
 }  // namespace
 
+bool isResourceFork(core::Bytes file) {
+  if (file.size() < 16 + 30) return false;
+  const std::uint32_t dataStart = core::readBE32(file.data()), mapStart = core::readBE32(file.data() + 4);
+  const std::uint32_t dataLength = core::readBE32(file.data() + 8), mapLength = core::readBE32(file.data() + 12);
+  if (dataStart < 16 || mapStart < 16 || mapLength < 30) return false;
+  if (!core::inRange(file.size(), dataStart, dataLength) || !core::inRange(file.size(), mapStart, mapLength))
+    return false;
+  const bool apart = std::uint64_t{dataStart} + dataLength <= mapStart ||
+                     std::uint64_t{mapStart} + mapLength <= dataStart;
+  if (!apart) return false;
+  // The map begins with a copy of the header, or with zeros where a tool left it blank.
+  const std::uint8_t* copy = file.data() + mapStart;
+  return std::equal(copy, copy + 16, file.data()) ||
+         std::all_of(copy, copy + 16, [](std::uint8_t b) { return b == 0; });
+}
+
 core::DecodedFamily decodeResourceFork(core::Bytes fork) {
   core::DecodedFamily family;
   if (fork.size() < 16) return family;

@@ -19,10 +19,16 @@ namespace vexilo::mac {
 
 // The icon resources of the fork held by `fork` (its first byte is the fork's): every ICN#, ics#,
 // icm#, ich#, ics4/8, icm4/8, icl4/8, ich4/8, ict4/8 resource for the slots of its type (all of
-// them, whatever their ids, in map order), and every icns resource as an icns family. Other
-// types are skipped, as are resources whose data are shorter than their type holds (compressed
-// ones) or run past the fork. Its only messages are those of the icns resources (6406).
+// them, whatever their ids, in map order), and every icns resource as an icns family; compressed
+// resources are read as what they decompress to. Other types are skipped, as are resources
+// that cannot be decompressed, whose data are shorter than their type holds, or run past the
+// fork. Its only messages are those of the icns resources (6406).
 core::DecodedFamily decodeResourceFork(core::Bytes fork);
+
+// Whether a whole file is a bare resource fork: its header's data and map lie within the file
+// and apart, and the map begins with a copy of the header (or 16 zero bytes, as some tools
+// write it).
+bool isResourceFork(core::Bytes file);
 // The same put on the board.
 void readResourceFork(core::CommandContext& ctx, core::Bytes fork);
 

@@ -12,6 +12,7 @@
 #include "mac/envelopes.h"
 #include "mac/icns.h"
 #include "mac/icon_elements.h"
+#include "mac/resource_fork.h"
 #include "win/bmp_jpeg.h"
 #include "win/ico_reader.h"
 #include "win/pe_resources.h"
@@ -83,6 +84,8 @@ int sniffFileKind(const std::filesystem::path& path) {
 core::DecodedFamily decodeIconFile(core::Bytes bytes, std::string_view path) {
   int kind = sniffKind(bytes, bytes.size());
   if (kind == kUnknown) kind = extensionKind(path);
+  // Last of all, so that nothing that opens as another kind changes.
+  if (kind == kUnknown && mac::isResourceFork(bytes)) kind = kResourceFork;
   switch (kind) {
     case kIcns: return mac::decodeIcns(bytes);
     case kMacBinary: return mac::decodeMacBinary(bytes, path);
@@ -93,6 +96,7 @@ core::DecodedFamily decodeIconFile(core::Bytes bytes, std::string_view path) {
     case kJpeg: return win::decodeJpegImport(bytes, path);
     case kPng: return win::decodePngImport(bytes, path);
     case kExecutable: return win::decodeExe(bytes, path);
+    case kResourceFork: return mac::decodeResourceFork(bytes);
     default: break;
   }
   if (const core::ElementType* type = rawElementOfKind(kind)) return mac::decodeRawElement(*type, bytes);

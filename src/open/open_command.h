@@ -26,6 +26,7 @@ enum Kind : int {
   kAppleDouble = -11,
   kMacBinary = -12,
   kExecutable = -13,
+  kResourceFork = -14,  // a bare resource fork: a file of no other kind whose bytes form one
 };
 
 // The kind of the text from the path's last "." on (lower-cased): the first table extension it

@@ -220,6 +220,7 @@ TEST(DecodeCorpus, EnvelopesHoldTheirForksAndReportNone) {
       {"macbinary/hfsutils_Installer.bin", "rsrc/apple1991_Installer.rsrc"},
       {"macbinary/macstream_libicns-test2-rsrc.bin", "rsrc/libicns_test2.rsrc"},
       {"macbinary/macstream_Wish-icns-in-datafork.bin", "icns/tk_carbon_Wish.icns"},
+      {"applesingle/synth/Wish_icns_datafork.as", "icns/tk_carbon_Wish.icns"},
       {"appledouble/unar_._Desktop", "rsrc/apple1991_Desktop.rsrc"},
       {"appledouble/macsave-a_v1_MNPLinkTool", "rsrc/apple1991_MNPLinkTool.rsrc"},
       {"applesingle/synth/Serial_Port_Arbitrator.as", "rsrc/apple1991_Serial_Port_Arbitrator.rsrc"},
@@ -244,8 +245,7 @@ TEST(DecodeCorpus, EnvelopesHoldTheirForksAndReportNone) {
   EXPECT_EQ(none, (std::set<std::string>{
       "appledouble/bad/ciderpress2_._not_adf", "appledouble/edge/ciderpress2_pct_alt-ext1",
       "appledouble/unar_Hayes_Ultra_96", "applesingle/bad/ciderpress2_badmac-utf8name.as",
-      "applesingle/ciderpress2_hello__.as", "applesingle/monobit_4x6.dfont.as",
-      "applesingle/synth/Wish_icns_datafork.as"}));
+      "applesingle/ciderpress2_hello__.as", "applesingle/monobit_4x6.dfont.as"}));
 }
 
 TEST(Envelopes, MacBinaryHeaderConditionsAndAppleMagic) {
@@ -391,6 +391,8 @@ TEST(DecodeResourceFork, HostileAndUnreadResourcesGiveNoPicture) {
 TEST(DecodeEnvelopes, ForksAreFoundByTheirLengthsAndEntries) {
   const ByteBuffer fork = mac::writeResourceFork({{{'i', 'c', 'l', '4'}, ByteBuffer(512, 0x35)}});
   const auto size = static_cast<std::uint32_t>(fork.size());
+  const ByteBuffer icns = icnsFile({record("icl4", ByteBuffer(512, 0x35))});
+  const auto icnsSize = static_cast<std::uint32_t>(icns.size());
   auto macBinary = [&](std::uint32_t dataLength, std::uint32_t forkLength, const ByteBuffer& data) {
     ByteBuffer file(128, 0);
     core::writeBE32(&file[83], dataLength);
@@ -406,7 +408,7 @@ TEST(DecodeEnvelopes, ForksAreFoundByTheirLengthsAndEntries) {
     for (const auto& e : entries)
       for (std::uint32_t v : e) core::appendBE32(file, v);
     file.resize(600, 0);
-    return mac::decodeAppleEntries(concat({file, fork}), "x");
+    return mac::decodeAppleEntries(concat({file, fork, icns}), "x");
   };
   const std::tuple<const char*, DecodedFamily, std::size_t, bool> cases[] = {
       {"data fork of 300", macBinary(300, size, {}), 1, false},
@@ -415,6 +417,9 @@ TEST(DecodeEnvelopes, ForksAreFoundByTheirLengthsAndEntries) {
       {"icon entries of another layout", apple({{5, 600, size}, {6, 600, 9}}), 0, true},
       {"offsets past the file", apple({{2, 0xFFFFFF00, size}, {2, 600, 0xFFFFFFFF}}), 1, false},
       {"too many entries", apple({}, 0xFFFF), 0, true},  // a count past the 512-byte header
+      {"an icns data fork", apple({{1, 600 + size, icnsSize}}), 1, false},
+      {"both forks", apple({{1, 600 + size, icnsSize}, {2, 600, size}}), 2, false},
+      {"a data fork that is no icns", apple({{1, 600, 16}}), 0, true},
   };
   for (const auto& [what, family, pictures, noResources] : cases) {
     EXPECT_EQ(family.pictures.size(), pictures) << what;

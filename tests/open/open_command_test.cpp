@@ -125,3 +125,40 @@ TEST_F(OpenFiles, ImportDialogStartsInTheLastFolderAndStoresTheNewOne) {
   EXPECT_EQ(open::askFileToImport(ctx), "/icons/new/b.icns");
   EXPECT_EQ(settings.readLastDir(""), "/icons/new/");
 }
+
+// A bare resource fork opens by its bytes under any name, as its MacBinary twin does; bytes
+// whose fork header points outside the file or lays the map over the data do not.
+TEST(OpenCommand, RawResourceForksOpenByTheirBytes) {
+  VEXILO_REQUIRE_SHARED();
+  const auto corpus = test::sharedDir() / "corpus";
+  int forks = 0;
+  for (const auto& entry : std::filesystem::directory_iterator(corpus / "rsrc")) {
+    const core::ByteBuffer bytes = test::readFile(entry.path());
+    for (const char* name : {"a.rsrc", "a.dfont", "a"}) {
+      const core::DecodedFamily family = open::decodeIconFile(bytes, name);
+      // (The font fork holds no icon resources: nothing to show, and nothing to say.)
+      const bool font = entry.path().extension() == ".dfont";
+      EXPECT_TRUE(family.messages.empty() && family.pictures.empty() == font) << entry.path() << " " << name;
+    }
+    ++forks;
+  }
+  EXPECT_GE(forks, 5);
+  const core::ByteBuffer twin = test::readFile(corpus / "macbinary/hfsutils_Installer.bin");
+  const auto asBin = open::decodeIconFile(twin, "x.bin");
+  const auto asFork = open::decodeIconFile(test::readFile(corpus / "rsrc/apple1991_Installer.rsrc"), "x");
+  ASSERT_EQ(asBin.pictures.size(), asFork.pictures.size());
+  for (std::size_t i = 0; i < asBin.pictures.size(); ++i)
+    EXPECT_TRUE(asBin.pictures[i].slot == asFork.pictures[i].slot && asBin.pictures[i].bitmap == asFork.pictures[i].bitmap);
+  // A small sound fork, then damaged headers.
+  core::ByteBuffer fork(256 + 30, 0);
+  for (auto [at, v] : {std::pair{0, 256u}, {4, 256u}, {8, 0u}, {12, 30u}}) core::writeBE32(fork.data() + at, v);
+  std::copy_n(fork.begin(), 16, fork.begin() + 256);
+  fork[256 + 29] = 0xFF;  // no types
+  EXPECT_TRUE(open::decodeIconFile(fork, "x").messages.empty());
+  for (auto [at, v] : {std::pair{4, 0x10000u}, {12, 0xFFFFFFF0u}, {0, 250u}, {8, 40u}}) {
+    core::ByteBuffer bad = fork;
+    core::writeBE32(bad.data() + at, v);
+    if (at != 0 && at != 8) std::copy_n(bad.begin(), 16, bad.begin() + 256);
+    EXPECT_EQ(open::decodeIconFile(bad, "x").messages.size(), 1u) << at;  // not a supported graphic
+  }
+}
