@@ -9,6 +9,7 @@
 #include "core/file_io.h"
 #include "core/png_codec.h"
 #include "core/string_table.h"
+#include "mac/binhex.h"
 #include "mac/envelopes.h"
 #include "mac/icns.h"
 #include "mac/icon_elements.h"
@@ -26,8 +27,9 @@ struct ExtensionEntry {
   int kind;
   std::string_view extension;
 };
-constexpr std::array<ExtensionEntry, 6> kOtherExtensions = {{
+constexpr std::array<ExtensionEntry, 7> kOtherExtensions = {{
     {kIco, ".ico"}, {kBmp, ".bmp"}, {kIcns, ".icns"}, {kJpeg, ".jpg"}, {kJpeg, ".jpeg"}, {kPng, ".png"},
+    {kBinHex, ".hqx"},
 }};
 
 const core::ElementType* rawElementOfKind(int kind) {
@@ -83,6 +85,7 @@ int sniffFileKind(const std::filesystem::path& path) {
 
 core::DecodedFamily decodeIconFile(core::Bytes bytes, std::string_view path) {
   int kind = sniffKind(bytes, bytes.size());
+  if (kind == kUnknown && mac::isBinHex(bytes)) kind = kBinHex;
   if (kind == kUnknown) kind = extensionKind(path);
   // Last of all, so that nothing that opens as another kind changes.
   if (kind == kUnknown && mac::isResourceFork(bytes)) kind = kResourceFork;
@@ -97,6 +100,7 @@ core::DecodedFamily decodeIconFile(core::Bytes bytes, std::string_view path) {
     case kPng: return win::decodePngImport(bytes, path);
     case kExecutable: return win::decodeExe(bytes, path);
     case kResourceFork: return mac::decodeResourceFork(bytes);
+    case kBinHex: return mac::decodeBinHexFile(bytes, path);
     default: break;
   }
   if (const core::ElementType* type = rawElementOfKind(kind)) return mac::decodeRawElement(*type, bytes);

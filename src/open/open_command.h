@@ -1,6 +1,6 @@
 // File > Import and the format dispatch: the one place that knows every reader. A file is
 // recognised by its content first (icns, AppleSingle, AppleDouble, MacBinary, Windows
-// executable, PNG), then by its extension.
+// executable, PNG, BinHex text), then by its extension, and last as a bare resource fork.
 #pragma once
 
 #include <filesystem>
@@ -14,7 +14,7 @@
 namespace vexilo::open {
 
 // Kinds of file. The extension kinds are those of the extension table (0 .ico, 1 .bmp,
-// 2 .icns, 3-27 raw icon elements, 28 JPEG, 29 PNG); content kinds are negative so they never clash.
+// 2 .icns, 3-27 raw icon elements, 28 JPEG, 29 PNG, 30 BinHex); content kinds are negative so they never clash.
 enum Kind : int {
   kUnknown = -1,
   kIco = 0,
@@ -22,6 +22,7 @@ enum Kind : int {
   kIcns = 2,
   kJpeg = 28,
   kPng = 29,
+  kBinHex = 30,
   kAppleSingle = -10,
   kAppleDouble = -11,
   kMacBinary = -12,

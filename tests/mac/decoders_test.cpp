@@ -12,6 +12,7 @@
 #include "core/element_types.h"
 #include "core/jpeg2000_codec.h"
 #include "core/png_codec.h"
+#include "mac/binhex.h"
 #include "mac/channel_rle.h"
 #include "mac/envelopes.h"
 #include "mac/icns.h"
@@ -20,7 +21,9 @@
 #include "mac/resource_fork.h"
 #include "mac/save_commands.h"
 #include "support/icns_builder.h"
+#include "support/oracle.h"
 #include "support/shared_data.h"
+#include "support/temp_dir.h"
 
 using namespace vexilo;
 using namespace vexilo::test;
@@ -460,4 +463,52 @@ TEST(ResourceCompression, CorpusPairsDecompressByteForByte) {
   ByteBuffer huge = concat({header, {0xFE, 0x02, 0x41, 0xFF, 0x00, 0x10, 0x00, 0x00, 0xFF}});
   core::writeBE32(huge.data() + 8, (1u << 20) + 1);
   EXPECT_FALSE(mac::decompressResource(huge));
+}
+
+// BinHex files made by macutils from the corpus MacBinary files decode to the forks its hexbin
+// gives back, and hold the pictures of their MacBinary originals, with any line ends; a flipped
+// character, a lost line or a text cut short gives message 1041 and no picture.
+TEST(BinHex, MacutilsFilesDecodeToTheirForks) {
+  VEXILO_REQUIRE_SHARED();
+  VEXILO_REQUIRE_TOOL(fs::exists("/usr/bin/binhex") && fs::exists("/usr/bin/hexbin"), "macutils");
+  int files = 0;
+  for (const auto& entry : fs::directory_iterator(sharedDir() / "corpus" / "macbinary")) {
+    if (entry.path().extension() != ".bin") continue;
+    SCOPED_TRACE(entry.path().filename().string());
+    TempDir dir;
+    const std::string hqx = (dir / "f.hqx").string();
+    ASSERT_EQ(runCommand("binhex " + shellQuote(entry.path().string()) + " > " + hqx + " 2>/dev/null"), 0);
+    ASSERT_EQ(runCommand("cd " + shellQuote(dir.path().string()) + " && mkdir out && cd out && hexbin -3 ../f.hqx"), 0);
+    fs::path rsrc, data;
+    for (const auto& f : fs::directory_iterator(dir / "out")) {
+      if (f.path().extension() == ".rsrc") rsrc = f.path();
+      if (f.path().extension() == ".data") data = f.path();
+    }
+    const ByteBuffer text = readFile(hqx);
+    ASSERT_TRUE(mac::isBinHex(text));
+    const auto file = mac::decodeBinHex(text);
+    ASSERT_TRUE(file);
+    EXPECT_EQ(file->resource, readFile(rsrc));
+    EXPECT_EQ(file->data, readFile(data));
+    EXPECT_TRUE(samePictures(mac::decodeBinHexFile(text, "x"), mac::decodeMacBinary(readFile(entry.path()), "x")));
+    // CR LF line ends read alike; damage is refused.
+    ByteBuffer crlf;
+    for (std::uint8_t c : text) c == '\n' ? append(crlf, {'\r', '\n'}) : crlf.push_back(c);
+    EXPECT_TRUE(mac::decodeBinHex(crlf) && mac::decodeBinHex(crlf)->resource == file->resource);
+    const std::size_t colon = std::string_view(reinterpret_cast<const char*>(text.data()), text.size()).find("\n:") + 2;
+    ByteBuffer flipped = text, lost = text, cut(text.begin(), text.begin() + (colon + text.size()) / 2);
+    std::uint8_t& c = flipped[colon + (text.size() - colon) / 3];
+    c = c == 'a' ? 'b' : 'a';
+    const auto lineEnd = std::find(lost.begin() + static_cast<std::ptrdiff_t>(colon), lost.end(), '\n');
+    lost.erase(lineEnd + 1, std::find(lineEnd + 1, lost.end(), '\n') + 1);
+    for (const ByteBuffer* bad : {&flipped, &lost, &cut}) {
+      const DecodedFamily family = mac::decodeBinHexFile(*bad, "x");
+      EXPECT_TRUE(family.pictures.empty() && family.messages.size() == 1 && family.messages[0].id == 1041);
+    }
+    ++files;
+  }
+  EXPECT_GE(files, 10);
+  // A run escape with nothing before it (90 05), one at the very end (01 41 90), no data at all.
+  for (std::string_view text : {"(This file must be converted with BinHex 4.0)\n:N!8!:\n", ":!8'3:", "x\n:"})
+    EXPECT_FALSE(mac::decodeBinHex(core::Bytes(reinterpret_cast<const std::uint8_t*>(text.data()), text.size())));
 }
