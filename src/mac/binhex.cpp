@@ -29,12 +29,20 @@ bool lineStart(core::Bytes text, std::size_t at) {
   return at == 0 || text[at - 1] == '\n' || text[at - 1] == '\r';
 }
 
+// CRC-16/XMODEM: polynomial 0x1021, starting at 0, a byte at a time through a table.
+constexpr std::array<std::uint16_t, 256> kCrcTable = [] {
+  std::array<std::uint16_t, 256> t{};
+  for (unsigned n = 0; n < 256; ++n) {
+    unsigned crc = n << 8;
+    for (int i = 0; i < 8; ++i) crc = crc & 0x8000 ? (crc << 1) ^ 0x1021 : crc << 1;
+    t[n] = static_cast<std::uint16_t>(crc);
+  }
+  return t;
+}();
+
 std::uint16_t crc16(core::Bytes bytes) {
   std::uint16_t crc = 0;
-  for (std::uint8_t b : bytes) {
-    crc ^= static_cast<std::uint16_t>(b << 8);
-    for (int i = 0; i < 8; ++i) crc = static_cast<std::uint16_t>(crc & 0x8000 ? crc << 1 ^ 0x1021 : crc << 1);
-  }
+  for (std::uint8_t b : bytes) crc = static_cast<std::uint16_t>(crc << 8 ^ kCrcTable[(crc >> 8 ^ b) & 0xFF]);
   return crc;
 }
 
@@ -137,16 +145,19 @@ std::optional<BinHexFile> decodeBinHex(core::Bytes text) {
 }
 
 core::DecodedFamily decodeBinHexFile(core::Bytes text, std::string_view path) {
-  core::DecodedFamily family;
   const auto file = decodeBinHex(text);
-  if (!file) {
-    family.say(1041, std::string(path));
-    return family;
-  }
-  if (!file->resource.empty()) family.append(decodeResourceFork(file->resource));
-  const bool icns = file->data.size() >= 4 && std::equal(file->data.begin(), file->data.begin() + 4, "icns");
-  if (icns) family.append(decodeIcns(file->data));
-  if (file->resource.empty() && !icns) family.say(6410, std::string(path));
+  if (file) return binHexFamily(*file, path);
+  core::DecodedFamily family;
+  family.say(1041, std::string(path));
+  return family;
+}
+
+core::DecodedFamily binHexFamily(const BinHexFile& file, std::string_view path) {
+  core::DecodedFamily family;
+  if (!file.resource.empty()) family.append(decodeResourceFork(file.resource));
+  const bool icns = file.data.size() >= 4 && std::equal(file.data.begin(), file.data.begin() + 4, "icns");
+  if (icns) family.append(decodeIcns(file.data));
+  if (file.resource.empty() && !icns) family.say(6410, std::string(path));
   return family;
 }
 

@@ -36,5 +36,7 @@ std::optional<BinHexFile> decodeBinHex(core::Bytes text);
 // an icns file as one; message 1041 naming `path` when the text does not decode, 6410 when the
 // file has no resource fork and no icns data fork.
 core::DecodedFamily decodeBinHexFile(core::Bytes text, std::string_view path);
+// The same for a file already decoded.
+core::DecodedFamily binHexFamily(const BinHexFile& file, std::string_view path);
 
 }  // namespace vexilo::mac
