@@ -129,9 +129,9 @@ std::string usageText() {
   return R"(Usage: vexilo-convert [options] INPUT...
 
 Reads every INPUT in turn onto one board, as File > Import does (icns, .ico, .bmp, JPEG, PNG,
-raw icon elements, MacBinary, AppleSingle, AppleDouble, Windows executables), so several
-inputs make up one family. Then, in this order: --mask, --list, --dump, and the outputs in
-the order given, each written by the command the menus run.
+raw icon elements, MacBinary, AppleSingle, AppleDouble, BinHex, resource forks, Windows
+executables), so several inputs make up one family. Then, in this order: --mask, --list,
+--dump, and the outputs in the order given, each written by the command the menus run.
 
 Family outputs:
   --icns FILE                 icns file (Save > Macintosh Icon > Data Only), with ic256,
