@@ -1,4 +1,4 @@
-// The window program.
+// The window program: vexilo [FILE]...
 #include <QApplication>
 #include <QIcon>
 
@@ -18,5 +18,7 @@ int main(int argc, char** argv) {
   vexilo::ui::DesktopHelp help;
   vexilo::ui::MainWindow window(settings, help);
   window.show();
+  // Files named on the command line, as the file manager passes them: no options, only files.
+  window.openIconFiles(QApplication::arguments().mid(1));
   return QApplication::exec();
 }

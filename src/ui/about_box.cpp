@@ -38,7 +38,7 @@ int scaled(int value, int base, int divisor) {
 }  // namespace
 
 UrlOpener desktopUrlOpener() {
-  return [](const QUrl& url) { QDesktopServices::openUrl(url); };
+  return [](const QUrl& url) { return QDesktopServices::openUrl(url); };
 }
 
 DialogBaseUnits dialogBaseUnits(const QFont& font) {

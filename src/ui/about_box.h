@@ -17,7 +17,8 @@
 namespace vexilo::ui {
 
 // Opens a link with the desktop (a web page, a mailto: address).
-using UrlOpener = std::function<void(const QUrl&)>;
+// Opens an address in the desktop's browser or mail program; whether one took it.
+using UrlOpener = std::function<bool(const QUrl&)>;
 UrlOpener desktopUrlOpener();
 
 // Dialog units: a quarter of the font's average character width across, an eighth of its

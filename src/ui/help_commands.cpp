@@ -5,6 +5,7 @@
 #include <QScreen>
 
 #include "core/help.h"
+#include "core/string_table.h"
 #include "ui/main_window.h"
 #include "ui/printing.h"
 
@@ -38,7 +39,14 @@ QSize screenSize(const QWidget& window) {
 void installHelpCommands(MainWindow& window, core::HelpViewer& help, HelpHooks hooks) {
   MainWindow* w = &window;
   core::HelpViewer* viewer = &help;
-  const UrlOpener openUrl = hooks.openUrl ? hooks.openUrl : desktopUrlOpener();
+  const UrlOpener desktop = hooks.openUrl ? hooks.openUrl : desktopUrlOpener();
+  // When no browser or mail program takes the address, a message gives it, to copy.
+  const UrlOpener openUrl = [w, desktop](const QUrl& url) {
+    if (desktop(url)) return true;
+    core::CommandContext ctx = w->context();
+    ctx.prompter.showInfo(core::formatMessage(core::loadLocalString(1061, ctx.langOffset), url.toString().toStdString()));
+    return false;
+  };
   QPrinter* printer = hooks.printer ? hooks.printer : &keptPrinter(window);
 
   w->setCommand("HU", [w, viewer] { core::showHelpTopics(*viewer, w->helpPath(), w->langOffset()); });

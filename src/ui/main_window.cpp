@@ -5,6 +5,8 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QCoreApplication>
+#include <QDragEnterEvent>
+#include <QDropEvent>
 #include <QElapsedTimer>
 #include <QCloseEvent>
 #include <QFrame>
@@ -14,6 +16,7 @@
 #include <QLocale>
 #include <QMenuBar>
 #include <QMimeData>
+#include <QUrl>
 #include <QProgressBar>
 #include <QScreen>
 #include <QStatusBar>
@@ -123,6 +126,7 @@ MainWindow::MainWindow(core::SettingsStore& settingsStore, core::HelpViewer& hel
     prompter_ = ownPrompter_.get();
   }
   setObjectName("IconEdit");
+  setAcceptDrops(true);
   setWindowTitle("Vexilo");
   QFont small = font();
   small.setPixelSize(11);  // the compact face the fixed layout was drawn for
@@ -580,6 +584,37 @@ void MainWindow::openIconFile(const std::string& path) {
   settings_.addRecentFile(path, recent_);
   showRecentMenu();
   refresh();
+}
+
+void MainWindow::openIconFiles(const QStringList& paths) {
+  for (const QString& path : paths) {
+    pageMain_->setCurrentIndex(0);
+    openIconFile(path.toStdString());
+  }
+}
+
+namespace {
+
+// The local files a drag carries; none when it carries anything else.
+QStringList droppedFiles(const QMimeData* data) {
+  QStringList files;
+  if (!data || !data->hasUrls()) return files;
+  for (const QUrl& url : data->urls())
+    if (url.isLocalFile()) files << url.toLocalFile();
+  return files;
+}
+
+}  // namespace
+
+void MainWindow::dragEnterEvent(QDragEnterEvent* event) {
+  if (!droppedFiles(event->mimeData()).isEmpty()) event->acceptProposedAction();
+}
+
+void MainWindow::dropEvent(QDropEvent* event) {
+  const QStringList files = droppedFiles(event->mimeData());
+  if (files.isEmpty()) return;
+  event->acceptProposedAction();
+  openIconFiles(files);
 }
 
 core::CommandContext MainWindow::context() {

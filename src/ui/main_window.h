@@ -5,6 +5,7 @@
 
 #include <QMainWindow>
 #include <QRect>
+#include <QStringList>
 
 #include <array>
 #include <functional>
@@ -89,6 +90,9 @@ class MainWindow : public QMainWindow {
   // Reads a file onto the board (File > Import, Reopen): its path in the status bar, the
   // reader of its kind, the recent files.
   void openIconFile(const std::string& path);
+  // Files named on the command line or dropped on the window, each read as File > Import
+  // reads it, in order.
+  void openIconFiles(const QStringList& paths);
   void switchLanguage(int offset);
   void applyLanguage();
   // Repaints every image control from the board.
@@ -100,6 +104,8 @@ class MainWindow : public QMainWindow {
   void moveEvent(QMoveEvent* event) override;
   bool event(QEvent* event) override;
   bool eventFilter(QObject* watched, QEvent* event) override;
+  void dragEnterEvent(QDragEnterEvent* event) override;
+  void dropEvent(QDropEvent* event) override;
 
  private:
   void buildBoardTab(QWidget* page);

@@ -26,6 +26,11 @@ QSettings open(core::SettingsRoot root) {
 }  // namespace
 
 bool QSettingsStore::openKey(core::SettingsRoot root, std::string_view path) {
+#ifndef _WIN32
+  // The machine-wide scope is the Windows registry's; on Linux and macOS a desktop program's
+  // settings are the user's own, and the system configuration folders are never written.
+  if (root == core::SettingsRoot::Machine) return false;
+#endif
   QSettings settings = open(root);
   if (!settings.isWritable()) return false;
   if (root == core::SettingsRoot::User) return true;

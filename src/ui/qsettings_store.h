@@ -1,5 +1,6 @@
 // The settings store of the window program: QSettings of organisation "Korvane", application
-// "Vexilo" (the registry on Windows, configuration files elsewhere), machine-wide or per user.
+// "Vexilo": on Windows the registry, machine-wide when it may be written, else per user; on
+// Linux and macOS the user's own configuration file only.
 #pragma once
 
 #include "core/settings.h"

@@ -3,6 +3,9 @@
 // system clipboard, saves with every command and reads each output again; the menus' states;
 // selection, hints, language and the settings kept for the next run; Help, About and Print.
 #include <QClipboard>
+#include <QDragEnterEvent>
+#include <QMimeData>
+#include <QUrl>
 #include <QFileDialog>
 #include <QLabel>
 #include <QMenu>
@@ -121,7 +124,11 @@ class HelpTest : public WindowTest {
   }
   QPrinter printer{QPrinter::HighResolution};
   std::vector<std::string> urls;
-  ui::UrlOpener opener = [this](const QUrl& url) { urls.push_back(url.toString().toStdString()); };
+  bool browserThere = true;
+  ui::UrlOpener opener = [this](const QUrl& url) {
+    urls.push_back(url.toString().toStdString());
+    return browserThere;
+  };
 };
 
 }  // namespace
@@ -264,6 +271,35 @@ TEST_F(WindowTest, LargeSizesTabHoldsAModernIcon) {
   EXPECT_EQ(w.pageMain()->tabText(3), "Grandes tailles");
 }
 
+// Files from outside: named on the command line, and dropped on the window (local files only),
+// each read as File > Import reads it, in order, into the recent files.
+TEST_F(WindowTest, FilesNamedOrDroppedOpenInOrder) {
+  VEXILO_REQUIRE_SHARED();
+  const auto corpus = test::sharedDir() / "corpus";
+  const QString small = QString::fromStdString((corpus / "icns/rust-icns_is32.icns").string());
+  const QString large = QString::fromStdString((corpus / "icns/rust-icns_il32.icns").string());
+  window->openIconFiles({small, large});
+  EXPECT_TRUE(window->board().slot(SlotId::ic16).filled() && window->board().slot(SlotId::ic32).filled());
+  EXPECT_EQ(window->statusPanel()->text(), large);
+  EXPECT_EQ(window->action("R11")->text().toStdString(), "1. " + large.toStdString());
+  window = open();
+  QMimeData data;
+  data.setUrls({QUrl::fromLocalFile(large), QUrl("https://example.org/x.icns")});
+  QDragEnterEvent enter(QPoint(5, 5), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+  enter.setAccepted(false);
+  QCoreApplication::sendEvent(window.get(), &enter);
+  EXPECT_TRUE(enter.isAccepted());
+  QDropEvent drop(QPointF(5, 5), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+  QCoreApplication::sendEvent(window.get(), &drop);
+  EXPECT_TRUE(window->board().slot(SlotId::ic32).filled() && !window->board().slot(SlotId::ic16).filled());
+  QMimeData text;
+  text.setText("not a file");
+  QDragEnterEvent refused(QPoint(5, 5), Qt::CopyAction, &text, Qt::LeftButton, Qt::NoModifier);
+  refused.setAccepted(false);
+  QCoreApplication::sendEvent(window.get(), &refused);
+  EXPECT_FALSE(refused.isAccepted());
+}
+
 TEST_F(WindowTest, SelectionHintsPicturesAndTheLanguageKeptForTheNextRun) {
   // A click selects an image and marks its frame (a tab sheet for the pasteboard) alone.
   QTest::mouseClick(window->slotView(SlotId::ic32), Qt::LeftButton);
@@ -298,7 +334,7 @@ TEST_F(WindowTest, SelectionHintsPicturesAndTheLanguageKeptForTheNextRun) {
   }
 
   // The language chosen and the files opened are kept, whatever the system's language, in the
-  // machine-wide settings (the test's own folders).
+  // user's settings (the test's own folders), never in the machine-wide folder, writable as it is.
   ui::QSettingsStore kept;
   window = open(&kept);
   window->runCommand("FR");
@@ -317,8 +353,8 @@ TEST_F(WindowTest, SelectionHintsPicturesAndTheLanguageKeptForTheNextRun) {
   window = open(&kept);
   EXPECT_EQ(window->action("E")->text(), "Édition");
   EXPECT_EQ(window->action("R11")->text(), "1. /data/b.icns");
-  EXPECT_TRUE(
-      std::filesystem::exists(std::filesystem::path(std::getenv("XDG_CONFIG_DIRS")) / "Korvane/Vexilo.conf"));
+  EXPECT_TRUE(std::filesystem::exists(std::filesystem::path(std::getenv("XDG_CONFIG_HOME")) / "Korvane/Vexilo.conf"));
+  EXPECT_FALSE(std::filesystem::exists(std::filesystem::path(std::getenv("XDG_CONFIG_DIRS")) / "Korvane/Vexilo.conf"));
 }
 
 TEST_F(HelpTest, HelpItemsAndTheAboutBoxInBothLanguages) {
@@ -340,6 +376,12 @@ TEST_F(HelpTest, HelpItemsAndTheAboutBoxInBothLanguages) {
     EXPECT_EQ(urls, (std::vector<std::string>{"https://support.korvane.example/support" + QString(lang).toLower().toStdString() +
                                               ".php3", "mailto:support@korvane.example", "https://www.korvane.example"}));
   }
+  // With no browser to take the address, a message gives it (here in French, the last language).
+  browserThere = false;
+  window->action("WH")->trigger();
+  ASSERT_EQ(prompter.infos.size(), 1u);
+  EXPECT_EQ(prompter.infos[0], core::formatMessage(core::loadLocalString(1061, core::kFrench), urls.back()));
+  EXPECT_NE(prompter.infos[0].find("https://support.korvane.example/supportfr.php3"), std::string::npos);
   // The box is laid out in dialog units: the classic 8-point face's are 6 by 13, and halves
   // round away from 0.
   EXPECT_EQ(ui::fromDialogUnits({155, 133, 80, 14}, {6, 13}), QRect(233, 216, 120, 23));
