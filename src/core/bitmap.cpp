@@ -180,6 +180,18 @@ void Bitmap::convertTo(PixelFormat target, const Palette& palette) {
   *this = std::move(out);
 }
 
+Bitmap alphaLevels(const Bitmap& picture) {
+  Bitmap levels(picture.width(), picture.height(), PixelFormat::Bits8, greyPalette());
+  std::vector<std::uint8_t>& to = levels.data();
+  if (picture.format() == PixelFormat::Bits32) {
+    const std::vector<std::uint8_t>& from = picture.data();
+    for (std::size_t i = 0; i < to.size(); ++i) to[i] = from[i * 4 + 3];
+  } else {
+    std::fill(to.begin(), to.end(), 255);
+  }
+  return levels;
+}
+
 bool Bitmap::alphaAllZero() const {
   if (format_ != PixelFormat::Bits32) return false;
   for (std::size_t i = 3; i < data_.size(); i += 4)

@@ -98,4 +98,8 @@ class Bitmap {
 // The default palette of an indexed format.
 const Palette& defaultPalette(PixelFormat f);
 
+// The alpha of a picture as an 8-bit grey picture of its size, alpha 0 black to 255 white (a
+// picture without alpha is wholly white).
+Bitmap alphaLevels(const Bitmap& picture);
+
 }  // namespace vexilo::core

@@ -1,6 +1,5 @@
 #include "core/decoded_family.h"
 
-#include "core/palettes.h"
 #include "core/string_table.h"
 
 namespace vexilo::core {
@@ -13,12 +12,7 @@ void DecodedFamily::append(DecodedFamily other) {
 void DecodedFamily::offerWithAlphaMask(std::optional<SlotId> colour, std::optional<SlotId> mask,
                                        Bitmap picture) {
   std::optional<Bitmap> levels;
-  if (mask && picture.format() == PixelFormat::Bits32) {
-    levels.emplace(picture.width(), picture.height(), PixelFormat::Bits8, greyPalette());
-    const std::vector<std::uint8_t>& from = picture.data();
-    std::vector<std::uint8_t>& to = levels->data();
-    for (std::size_t i = 0; i < to.size(); ++i) to[i] = from[i * 4 + 3];
-  }
+  if (mask) levels = alphaLevels(picture);
   offer(colour, std::move(picture));
   if (levels) offer(mask, std::move(*levels));
 }

@@ -53,6 +53,14 @@ void IconSet::offerBitmap(SlotId id, const Bitmap& bitmap) {
   addToPasteboard(bitmap);
 }
 
+Bitmap IconSet::controlPicture32(SlotId id) const {
+  const SlotSize size = controlSize(id);
+  Bitmap pixels(size.width, size.height, PixelFormat::Bits32);
+  pixels.fill(kWhite);
+  if (const auto& picture = slot(id).picture) pixels.draw(*picture, 0, 0);
+  return pixels;
+}
+
 void IconSet::drawIntoSlot(SlotId id, const Bitmap& bitmap) {
   Slot& s = slot(id);
   const SlotSize size = controlSize(id);

@@ -55,6 +55,9 @@ class IconSet {
   // control's size becomes the slot's picture; a smaller one covers the top-left part and the
   // rest keeps what was there (white in an empty slot); a larger one is clipped.
   void drawIntoSlot(SlotId id, const Bitmap& bitmap);
+  // A 32-bit copy of the slot's picture at its control's size, as the writers take it: white
+  // where the picture does not reach (all of it for an empty slot), alpha as it is stored.
+  Bitmap controlPicture32(SlotId id) const;
 
   SlotId selected() const { return selected_; }
   void select(SlotId id) { selected_ = id; }

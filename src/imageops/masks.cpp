@@ -6,14 +6,6 @@ using core::Bitmap;
 using core::PixelFormat;
 using core::SlotId;
 
-core::ByteBuffer alphaPlane(const Bitmap& picture) {
-  core::ByteBuffer plane;
-  plane.reserve(static_cast<std::size_t>(picture.width()) * picture.height());
-  for (int y = 0; y < picture.height(); ++y)
-    for (int x = 0; x < picture.width(); ++x) plane.push_back(picture.pixel(x, y).alpha);
-  return plane;
-}
-
 std::uint8_t maskLevel(const Bitmap& mask, int x, int y, bool blackIsOpaque) {
   const std::uint8_t blue = mask.pixel(x, y).blue;
   return blackIsOpaque ? static_cast<std::uint8_t>(255 - blue) : blue;
@@ -58,12 +50,8 @@ Bitmap deriveMask(const Bitmap& picture) {
 
 Bitmap deriveMask(const Bitmap& picture, bool fromAlpha) {
   if (!fromAlpha) return keyOnWhite(picture);
-  // The alpha plane as an 8-bit grey picture (alpha 0 black, 255 white), inverted, keyed.
-  Bitmap grey(picture.width(), picture.height(), PixelFormat::Bits8, core::greyPalette());
-  const core::ByteBuffer alpha = alphaPlane(picture);
-  for (int y = 0; y < grey.height(); ++y)
-    for (int x = 0; x < grey.width(); ++x)
-      grey.setIndex(x, y, alpha[static_cast<std::size_t>(y) * grey.width() + x]);
+  // The alpha as grey levels, inverted, keyed.
+  Bitmap grey = core::alphaLevels(picture);
   // Inverted, only alpha 0 is white: keying then makes every other pixel black (opaque).
   invertMask(grey);
   return keyOnWhite(grey);

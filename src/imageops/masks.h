@@ -11,9 +11,6 @@
 
 namespace vexilo::imageops {
 
-// The alpha byte of every pixel of a 32-bit picture, rows from the top.
-core::ByteBuffer alphaPlane(const core::Bitmap& picture);
-
 // How opaque a mask picture makes a pixel, 0 to 255: black where opaque when `blackIsOpaque`
 // (a 1-bit mask, also once widened to 32 bits), white where opaque otherwise (8-bit grey masks).
 std::uint8_t maskLevel(const core::Bitmap& mask, int x, int y, bool blackIsOpaque);

@@ -157,12 +157,7 @@ const core::ElementType* largeElementOf(SlotId slot) {
 }
 
 void writeLargeElement(core::IconSet& board, core::ByteBuffer& out, SlotId slot) {
-  const core::Slot& s = board.slot(slot);
-  core::Bitmap picture(core::controlSize(slot).width, core::controlSize(slot).height,
-                       core::PixelFormat::Bits32);
-  picture.fill(core::kWhite);
-  if (s.picture) picture.draw(*s.picture, 0, 0);
-  const auto png = core::encodeShownPng(picture);
+  const auto png = core::encodeShownPng(board.controlPicture32(slot));
   if (!png) return;
   const core::FourCC& code = largeElementOf(slot)->code;
   out.insert(out.end(), code.begin(), code.end());

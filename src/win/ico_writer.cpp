@@ -47,28 +47,19 @@ void appendEntry(core::ByteBuffer& out, const Entry& e, std::size_t offset) {
   core::appendLE32(out, static_cast<std::uint32_t>(offset));
 }
 
-// The slot's picture in 32 bits at the control's size: a picture that does not fill it shows
-// white around it, as does an empty slot.
-core::Bitmap controlPicture(core::IconSet& board, SlotId slot) {
-  core::Slot& s = board.slot(slot);
-  if (s.picture && s.picture->format() != core::PixelFormat::Bits32)
-    s.picture->convertTo(core::PixelFormat::Bits32);
-  const core::SlotSize size = core::controlSize(slot);
-  core::Bitmap pixels(size.width, size.height, core::PixelFormat::Bits32);
-  pixels.fill(core::kWhite);
-  if (s.picture) pixels.draw(*s.picture, 0, 0);  // same format: bytes copied, alpha as it is
-  return pixels;
-}
-
-// The entry of a slot: 256 pixels as a PNG file, as newer systems store that size; the others
-// as an information header, the XOR rows bottom row first (4 bytes a pixel, so the rows need
-// no padding) and a zero AND mask (rows of width/8 bytes padded to a multiple of 4).
+// The entry of a slot, its picture converted to 32 bits in place first: 256 pixels as a PNG
+// file, as newer systems store that size (as a bitmap should the encoder fail); the others as an
+// information header, the XOR rows bottom row first (4 bytes a pixel, so the rows need no
+// padding) and a zero AND mask (rows of width/8 bytes padded to a multiple of 4).
 Entry entryOf(core::IconSet& board, SlotId slot) {
-  const core::Bitmap pixels = controlPicture(board, slot);
+  if (auto& picture = board.slot(slot).picture) picture->convertTo(core::PixelFormat::Bits32);
+  const core::Bitmap pixels = board.controlPicture32(slot);
   Entry e{pixels.width(), pixels.height(), {}};
   if (e.width == 256) {
-    e.data = core::encodeShownPng(pixels).value_or(core::ByteBuffer{});
-    return e;
+    if (auto png = core::encodeShownPng(pixels)) {
+      e.data = std::move(*png);
+      return e;
+    }
   }
   const std::size_t andStride = (static_cast<std::size_t>(e.width) / 8 + 3) / 4 * 4;
   const std::size_t andSize = andStride * static_cast<std::size_t>(e.height);

@@ -31,7 +31,7 @@ TEST(Masks, KeyedOnWhiteBelowThirtyTwoBitsAndCutFromAlphaAbove) {
   EXPECT_TRUE(cut.depth == 1 && cut.picture->format() == core::PixelFormat::Bits1);
   for (int x = 0; x < 17; ++x)  // any alpha at all is opaque
     EXPECT_EQ(cut.picture->pixel(x, 0), x == 0 || x == 16 ? core::kWhite : core::kBlack) << x;
-  EXPECT_EQ(imageops::alphaPlane(alpha)[15], 255);
+  EXPECT_EQ(core::alphaLevels(alpha).index(15, 0), 255);
   Bitmap inverted = *cut.picture;
   imageops::invertMask(inverted);
   EXPECT_TRUE(inverted.pixel(0, 0) == core::kBlack && inverted.pixel(1, 0) == core::kWhite);
