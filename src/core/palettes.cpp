@@ -76,10 +76,16 @@ const Palette& greyPalette() {
   return p;
 }
 
-int nearestIndex(const Palette& palette, Rgb c) {
+namespace {
+
+// The nearest of `count` candidates, the k-th being entry index(k) of the palette, taken in
+// that order (squared distance; the first of equals; an exact match ends the search).
+template <class Index>
+int nearestOf(const Palette& palette, Rgb c, std::size_t count, Index index) {
   int best = 0;
   long bestDistance = -1;
-  for (std::size_t i = 0; i < palette.size(); ++i) {
+  for (std::size_t k = 0; k < count; ++k) {
+    const std::size_t i = index(k);
     const long dr = long{palette[i].red} - c.red;
     const long dg = long{palette[i].green} - c.green;
     const long db = long{palette[i].blue} - c.blue;
@@ -91,6 +97,12 @@ int nearestIndex(const Palette& palette, Rgb c) {
     }
   }
   return best;
+}
+
+}  // namespace
+
+int nearestIndex(const Palette& palette, Rgb c) {
+  return nearestOf(palette, c, palette.size(), [](std::size_t k) { return k; });
 }
 
 NearestColour::NearestColour(const Palette& palette) : palette_(palette) {
@@ -126,19 +138,9 @@ int NearestColour::operator()(Rgb c) const {
   constexpr int shift = 8 - kCellBits;
   const std::size_t cell = (std::size_t{c.red} >> shift) << (2 * kCellBits) |
                            (std::size_t{c.green} >> shift) << kCellBits | (std::size_t{c.blue} >> shift);
-  int best = 0;
-  long bestDistance = -1;
-  for (std::size_t k = first_[cell]; k < first_[cell + 1]; ++k) {
-    const Rgb& e = palette_[candidates_[k]];
-    const long dr = long{e.red} - c.red, dg = long{e.green} - c.green, db = long{e.blue} - c.blue;
-    const long d = dr * dr + dg * dg + db * db;
-    if (bestDistance < 0 || d < bestDistance) {
-      bestDistance = d;
-      best = candidates_[k];
-      if (d == 0) break;
-    }
-  }
-  return best;
+  const std::size_t first = first_[cell];
+  return nearestOf(palette_, c, first_[cell + 1] - first,
+                   [this, first](std::size_t k) { return std::size_t{candidates_[first + k]}; });
 }
 
 }  // namespace vexilo::core

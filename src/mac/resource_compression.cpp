@@ -198,9 +198,6 @@ bool extended(Expander& x, bool all) {
   }
 }
 
-// The end marker FF must be the input's last byte.
-bool endMarker(const Expander& x) { return x.done(); }
-
 std::optional<core::ByteBuffer> finish(Expander& x, std::size_t length, bool oddTrim) {
   core::ByteBuffer out = x.take();
   // Codes write whole words: an odd length comes out one byte longer, which is dropped.
@@ -243,7 +240,7 @@ std::optional<core::ByteBuffer> decompressDcmp0(core::Bytes in, std::size_t leng
     } else if (b == 0xFE) {
       ok = extended(x, true);
     } else {
-      if (!endMarker(x)) return std::nullopt;
+      if (!x.done()) return std::nullopt;  // the end marker FF must be the last byte
       break;
     }
     if (!ok) return std::nullopt;
@@ -270,7 +267,7 @@ std::optional<core::ByteBuffer> decompressDcmp1(core::Bytes in, std::size_t leng
     } else if (b == 0xFE) {
       ok = extended(x, false);
     } else if (b == 0xFF) {
-      if (!endMarker(x)) return std::nullopt;
+      if (!x.done()) return std::nullopt;  // the end marker FF must be the last byte
       break;
     } else {
       return std::nullopt;  // D3, D4: no known meaning
