@@ -4,7 +4,7 @@
 #include <array>
 #include <cstring>
 
-#include "mac/icns.h"
+#include "mac/envelopes.h"
 #include "mac/resource_fork.h"
 
 namespace vexilo::mac {
@@ -155,9 +155,7 @@ core::DecodedFamily decodeBinHexFile(core::Bytes text, std::string_view path) {
 core::DecodedFamily binHexFamily(const BinHexFile& file, std::string_view path) {
   core::DecodedFamily family;
   if (!file.resource.empty()) family.append(decodeResourceFork(file.resource));
-  const bool icns = file.data.size() >= 4 && std::equal(file.data.begin(), file.data.begin() + 4, "icns");
-  if (icns) family.append(decodeIcns(file.data));
-  if (file.resource.empty() && !icns) family.say(6410, std::string(path));
+  if (!readIcnsDataFork(family, file.data) && file.resource.empty()) family.say(6410, std::string(path));
   return family;
 }
 

@@ -48,14 +48,13 @@ core::Bytes clampedPart(core::Bytes file, std::uint64_t offset, std::uint64_t le
 
 constexpr int kNoResources = 6410;
 
-// A data fork that is an icns file is read as one; whether it was.
+}  // namespace
+
 bool readIcnsDataFork(core::DecodedFamily& family, core::Bytes data) {
   if (data.size() < 4 || !std::equal(data.begin(), data.begin() + 4, "icns")) return false;
   family.append(decodeIcns(data));
   return true;
 }
-
-}  // namespace
 
 core::DecodedFamily decodeMacBinary(core::Bytes file, std::string_view path) {
   core::DecodedFamily family;

@@ -29,9 +29,11 @@ bool isMacBinary(FileStart head, std::uint64_t fileLength);
 // 128), then a data fork that is icns data. Message 6410 (naming `path`) when there is neither a
 // resource fork nor icns data.
 core::DecodedFamily decodeMacBinary(core::Bytes file, std::string_view path);
+// A data fork that is an icns file read as one into `family`; whether it was.
+bool readIcnsDataFork(core::DecodedFamily& family, core::Bytes data);
 // AppleSingle and AppleDouble: every resource-fork entry (id 2) among the descriptors of the
-// first 512 bytes; message 6410 (naming `path`) when the last one found is empty or there is
-// none.
+// first 512 bytes, and every data-fork entry (id 1) that is icns data; message 6410 (naming
+// `path`) when the last resource fork found is empty or there is none, and no icns data either.
 core::DecodedFamily decodeAppleEntries(core::Bytes file, std::string_view path);
 
 // The same on the board, the file read from `path` (one that cannot be read gives nothing: the
