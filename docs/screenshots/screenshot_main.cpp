@@ -9,7 +9,7 @@
 #include <cstdio>
 #include <filesystem>
 
-#include "ui/desktop_help.h"
+#include "ui/help_window.h"
 #include "ui/main_window.h"
 #include "ui/qsettings_store.h"
 #include "ui/resources.h"
@@ -19,7 +19,7 @@ int main(int argc, char** argv) {
   if (argc != 4) return std::fprintf(stderr, "usage: %s OUTPUT_FOLDER ICNS_FILE MODERN_ICNS_FILE\n", argv[0]), 2;
   vexilo::ui::initResources();
   vexilo::ui::QSettingsStore settings;
-  vexilo::ui::DesktopHelp help;
+  vexilo::ui::QtHelpViewer help;
   vexilo::ui::MainWindow window(settings, help, {0x09, 0x09});
   window.show();
   if (!QTest::qWaitForWindowExposed(&window)) return 1;

@@ -12,12 +12,13 @@ bool isFile(const std::filesystem::path& p) {
 }  // namespace
 
 std::string buildHelpPath(const std::filesystem::path& program, int langOffset) {
-  const auto folder = program.parent_path();
   const std::string base = program.stem().string();
-  auto localised = folder / (base + (langOffset != 0 ? "f" : "e") + ".CHM");
-  if (isFile(localised)) return localised.string();
-  auto plain = folder / (base + ".CHM");
-  if (isFile(plain)) return plain.string();
+  const auto beside = program.parent_path();
+  for (const auto& folder : {beside, beside.parent_path() / "share" / base}) {
+    for (const auto& name : {base + (langOffset != 0 ? "f" : "e") + ".qhc", base + ".qhc"}) {
+      if (isFile(folder / name)) return (folder / name).string();
+    }
+  }
   return {};
 }
 

@@ -1,4 +1,4 @@
-// Existence tests, whole-file reading and Macintosh dates.
+// Existence tests, whole-file reading, Macintosh dates and where the help collection lies.
 #include "core/file_helpers.h"
 
 #include <cstdlib>
@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include "core/file_io.h"
+#include "core/help_path.h"
 #include "support/shared_data.h"
 #include "support/temp_dir.h"
 
@@ -34,4 +35,23 @@ TEST(FileHelpers, OnlyFilesExistAreReadWithinTheLimitAndDatesCountFrom1904) {
   }
   old ? ::setenv("TZ", saved.c_str(), 1) : ::unsetenv("TZ");
   ::tzset();
+}
+
+TEST(FileHelpers, TheHelpCollectionIsFoundBesideTheProgramThenInItsSharedFolder) {
+  vexilo::test::TempDir dir;
+  const auto program = dir / "usr/bin/tool";
+  std::filesystem::create_directories(dir / "usr/bin");
+  std::filesystem::create_directories(dir / "usr/share/tool/toole.qhc");  // a folder never counts
+  EXPECT_EQ(buildHelpPath(program, 0), "");
+  // Installed: the language's collection, else the plain one, in ../share/<name>/.
+  vexilo::test::writeFile(dir / "usr/share/tool/tool.qhc", ByteBuffer{1});
+  EXPECT_EQ(buildHelpPath(program, 0), (dir / "usr/share/tool/tool.qhc").string());
+  vexilo::test::writeFile(dir / "usr/share/tool/toolf.qhc", ByteBuffer{1});
+  EXPECT_EQ(buildHelpPath(program, 10000), (dir / "usr/share/tool/toolf.qhc").string());
+  EXPECT_EQ(buildHelpPath(program, 0), (dir / "usr/share/tool/tool.qhc").string());
+  // Beside the program, either name, wins over the shared folder.
+  vexilo::test::writeFile(dir / "usr/bin/tool.qhc", ByteBuffer{1});
+  EXPECT_EQ(buildHelpPath(program, 10000), (dir / "usr/bin/tool.qhc").string());
+  vexilo::test::writeFile(dir / "usr/bin/toolf.qhc", ByteBuffer{1});
+  EXPECT_EQ(buildHelpPath(program, 10000), (dir / "usr/bin/toolf.qhc").string());
 }

@@ -108,7 +108,7 @@ class WindowTest : public ::testing::Test {
   test::TempDir dir;
   std::unique_ptr<ui::MainWindow> window;
   int lang = core::kEnglish;
-  std::string helpPath = "/usr/share/vexilo/help/vexilo.qch";
+  std::string helpPath = "/usr/share/vexilo/vexiloe.qhc";
   ui::QtPrompter qt{nullptr, [this] { return lang; }, [this] { return helpPath; }, help};
 };
 
@@ -358,13 +358,13 @@ TEST_F(WindowTest, SelectionHintsPicturesAndTheLanguageKeptForTheNextRun) {
 }
 
 TEST_F(HelpTest, HelpItemsAndTheAboutBoxInBothLanguages) {
-  for (const auto& [lang, file, offset, caption] : {std::tuple{"EN", "gui_testse.CHM", 0, "About Vexilo"},
-                                                    std::tuple{"FR", "gui_testsf.CHM", 10000, "À propos de Vexilo"}}) {
+  for (const auto& [lang, file, offset, caption] : {std::tuple{"EN", "gui_testse.qhc", 0, "About Vexilo"},
+                                                    std::tuple{"FR", "gui_testsf.qhc", 10000, "À propos de Vexilo"}}) {
     window->runCommand(lang);
     EXPECT_EQ(std::filesystem::path(window->helpPath()).filename(), file);
     help.calls.clear(), urls.clear();
     for (const char* item : {"HU", "HS", "HI", "WH"}) window->action(item)->trigger();
-    ui::AboutBox box(offset, "/opt/vexilo/vexilo.CHM", help, opener, window.get());
+    ui::AboutBox box(offset, "/opt/vexilo/vexilo.qhc", help, opener, window.get());
     EXPECT_EQ(box.windowTitle(), QString::fromUtf8(caption));
     EXPECT_EQ(box.findChild<QLabel*>("ctl111")->text().toStdString(), core::loadLocalString(1056, offset));
     for (const char* name : {"ctl141", "ctl113", "ctl114"}) box.findChild<QPushButton*>(name)->click();
@@ -372,7 +372,7 @@ TEST_F(HelpTest, HelpItemsAndTheAboutBoxInBothLanguages) {
     for (const auto& c : help.calls)
       calls.push_back(c.kind + std::to_string(c.context) + c.query + (c.path == window->helpPath() ? "" : c.path));
     EXPECT_EQ(calls, (std::vector<std::string>{"context" + std::to_string(998 + offset), "search0Quillon", "index0",
-                                               "context" + std::to_string(1006 + offset) + "/opt/vexilo/vexilo.CHM"}));
+                                               "context" + std::to_string(1006 + offset) + "/opt/vexilo/vexilo.qhc"}));
     EXPECT_EQ(urls, (std::vector<std::string>{"https://support.korvane.example/support" + QString(lang).toLower().toStdString() +
                                               ".php3", "mailto:support@korvane.example", "https://www.korvane.example"}));
   }
