@@ -129,6 +129,8 @@ const PasteboardCursor& IconSet::cursor(SlotId pasteboard) const {
   return cursors_[pasteboardIndex(pasteboard)];
 }
 
+PasteboardCursor& IconSet::cursor(SlotId pasteboard) { return cursors_[pasteboardIndex(pasteboard)]; }
+
 bool IconSet::paletteDrawn(SlotId palette) const {
   return paletteDrawn_[indexOf(palette) - indexOf(SlotId::ipal16)];
 }

@@ -18,6 +18,7 @@ struct Slot {
   // picture of a device-dependent format, which counts as filled.
   int depth = 0;
   bool filled() const { return depth != 0; }
+  friend bool operator==(const Slot&, const Slot&) = default;
 };
 
 // Where the next picture of a pasteboard goes.
@@ -26,6 +27,7 @@ struct PasteboardCursor {
   int y = 2;
   int count = 0;
   int step = 0;
+  friend bool operator==(const PasteboardCursor&, const PasteboardCursor&) = default;
 };
 
 inline constexpr Bgra kCream{240, 251, 255, 255};  // the frame and pasteboard colour
@@ -63,6 +65,7 @@ class IconSet {
   void select(SlotId id) { selected_ = id; }
 
   const PasteboardCursor& cursor(SlotId pasteboard) const;
+  PasteboardCursor& cursor(SlotId pasteboard);
 
   // Whether the palette tab of ipal16, ipalicon or ipal256 has drawn its swatches.
   bool paletteDrawn(SlotId palette) const;
