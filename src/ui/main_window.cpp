@@ -86,7 +86,8 @@ constexpr Label kLabels[] = {
     {"V", 6523, 6623},    {"PV", 6523, 6623},   {"CMs", 6524, 6624},   {"Eff", 6526, 6626},
     {"Opt", 6530, 6630},  {"L", 6531, 6631},    {"EN", 1053, 0},       {"FR", 1052, 0},
     {"Hlp", 6540, 6640},  {"Aprop", 6541, 6641}, {"HU", 6543, 6643},   {"WH", 6544, 6644},
-    {"HS", 6546, 6646},   {"HI", 6545, 6645},   {"Png", 6572, 0},
+    {"HS", 6546, 6646},   {"HI", 6545, 6645},   {"Png", 6572, 0},      {"Und", 6527, 6627},
+    {"Red", 6528, 6628},
 };
 
 // The cells of the board: slot, band, x of the frame panel, frame panel name.
@@ -204,6 +205,8 @@ MainWindow::MainWindow(core::SettingsStore& settingsStore, core::HelpViewer& hel
   setCommand("CM", [this] { imageops::createMask(board_, popupSlot_); });
   setCommand("CMs", [this] { imageops::createAllMasks(board_); });
   setCommand("Q", [this] { close(); });
+  setCommand("Und", [this] { history_.undo(board_); });
+  setCommand("Red", [this] { history_.redo(board_); });
   setCommand("EN", [this] { switchLanguage(core::kEnglish); });
   setCommand("FR", [this] { switchLanguage(core::kFrench); });
   for (int k = 0; k < core::RecentMenu::kItems; ++k)
@@ -359,6 +362,9 @@ void MainWindow::buildMenus() {
   connect(file, &QMenu::aboutToShow, this, &MainWindow::onFileMenu);
 
   QMenu* edit = topMenu("E");
+  addItem(edit, "Und")->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Z));
+  addItem(edit, "Red")->setShortcuts({QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z), QKeySequence(Qt::CTRL | Qt::Key_Y)});
+  edit->addSeparator();
   addItem(edit, "X")->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_X));
   addItem(edit, "C")->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_C));
   addItem(edit, "V")->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_V));
@@ -437,7 +443,14 @@ QStatusBar* MainWindow::iconBar() const { return statusBar(); }
 
 void MainWindow::runCommand(const QString& name) {
   auto it = commands_.find(name);
-  if (it != commands_.end()) it->second();
+  if (it != commands_.end()) {
+    // Every command that changes the board is one step to take back; Undo and Redo move
+    // through the steps themselves.
+    const bool step = name != QLatin1String("Und") && name != QLatin1String("Red");
+    if (step) history_.begin(board_);
+    it->second();
+    if (step) history_.commit(board_);
+  }
   refresh();
 }
 
@@ -544,6 +557,7 @@ void MainWindow::selectSlot(SlotId id) {
   paint(frames_[at(board_.selected())], kCreamColour);
   board_.select(id);
   paint(frames_[at(id)], kSelectedColour);
+  if (started_) updateEditItems();
 }
 
 void MainWindow::showRecentMenu() {
@@ -580,7 +594,9 @@ void MainWindow::openIconFile(const std::string& path) {
   }
   if (shown) progressSink_.end();
   core::CommandContext ctx = context();
+  history_.begin(board_);  // each file read is a step of its own
   core::applyFamily(ctx, reading.get());
+  history_.commit(board_);
   settings_.addRecentFile(path, recent_);
   showRecentMenu();
   refresh();
@@ -655,7 +671,7 @@ void MainWindow::applyStates(const core::ItemStates& states) {
 
 void MainWindow::onFileMenu() { applyStates(core::fileMenuStates(menuInput())); }
 
-void MainWindow::onEditMenu() { applyStates(core::editMenuStates(menuInput())); }
+void MainWindow::onEditMenu() { updateEditItems(); }
 
 void MainWindow::onLanguageMenu() {
   action("EN")->setChecked(langOffset_ == core::kEnglish);
@@ -679,6 +695,7 @@ void MainWindow::onColourDepthMenu() {
 void MainWindow::onPageMainChanged(int) {
   if (shownTab() == core::MainTab::Palettes) drawVisiblePalette();
   applyStates(core::tabChangeStates(shownTab()));
+  updateEditItems();
 }
 
 void MainWindow::onPagePalChanged(int) { drawVisiblePalette(); }
@@ -708,6 +725,15 @@ void MainWindow::WindowProgress::end() { window_.progress_->hide(); }
 void MainWindow::refresh() {
   for (SlotView* view : views_)
     if (view) view->update();
+  updateEditItems();
+}
+
+void MainWindow::updateEditItems() {
+  // The Edit items' shortcuts act without the menu opening: their states follow the board, the
+  // selection and the tab at once.
+  applyStates(core::editMenuStates(menuInput()));
+  action("Und")->setEnabled(history_.canUndo());
+  action("Red")->setEnabled(history_.canRedo());
 }
 
 }  // namespace vexilo::ui

@@ -15,6 +15,7 @@
 
 #include "core/command_context.h"
 #include "core/file_helpers.h"
+#include "core/history.h"
 #include "core/icon_set.h"
 #include "core/interaction.h"
 #include "core/menu_state.h"
@@ -48,6 +49,7 @@ class MainWindow : public QMainWindow {
   ~MainWindow() override;
 
   core::IconSet& board() { return board_; }
+  const core::BoardHistory& history() const { return history_; }
   int langOffset() const { return langOffset_; }
   const QRect& mainRect() const { return mainRect_; }
   const std::string& helpPath() const { return helpPath_; }
@@ -131,6 +133,7 @@ class MainWindow : public QMainWindow {
   // What the enabling rules of the menus look at.
   core::MenuInput menuInput() const;
   void applyStates(const core::ItemStates& states);
+  void updateEditItems();
 
   class WindowProgress : public core::ProgressSink {
    public:
@@ -144,6 +147,7 @@ class MainWindow : public QMainWindow {
   };
 
   core::IconSet board_;
+  core::BoardHistory history_;
   WindowProgress progressSink_{*this};
   core::Settings settings_;
   core::HelpViewer& help_;

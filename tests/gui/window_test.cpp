@@ -9,12 +9,13 @@
 #include <QFileDialog>
 #include <QLabel>
 #include <QMenu>
-#include <QPrintDialog>
+#include <QPageSetupDialog>
 #include <QPrinter>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QScreen>
 #include <QStatusBar>
+#include <QStyle>
 #include <QTest>
 #include <QToolButton>
 
@@ -228,7 +229,9 @@ TEST_F(WindowTest, MenusShowTheRulesForWhatTheWindowShows) {
     window->pageMain()->setCurrentIndex(tab);
     const core::MenuInput in{window->board(), static_cast<core::MainTab>(tab),
                              core::kPasteboards[static_cast<std::size_t>(pasteboard)], clipboard};
-    expectShown(nullptr, core::tabChangeStates(in.tab));
+    // Without a menu opening, the tab sets Save, and the Edit items as the Edit menu shows them.
+    expectShown(nullptr, core::editMenuStates(in));
+    expectShown(nullptr, {core::tabChangeStates(in.tab).front()});
     expectShown("F1", core::fileMenuStates(in));
     expectShown("E", core::editMenuStates(in));
     for (SlotId id : {SlotId::ic32, SlotId::im16, SlotId::PB32, SlotId::ic256, SlotId::ic1024}) {
@@ -351,7 +354,7 @@ TEST_F(WindowTest, SelectionHintsPicturesAndTheLanguageKeptForTheNextRun) {
   window->openIconFile("/data/b.icns");  // not there: said so, listed all the same
   window->action("Q")->trigger();  // closing stores the language
   window = open(&kept);
-  EXPECT_EQ(window->action("E")->text(), "Édition");
+  EXPECT_EQ(window->action("E")->text(), "&Édition");
   EXPECT_EQ(window->action("R11")->text(), "1. /data/b.icns");
   EXPECT_TRUE(std::filesystem::exists(std::filesystem::path(std::getenv("XDG_CONFIG_HOME")) / "Korvane/Vexilo.conf"));
   EXPECT_FALSE(std::filesystem::exists(std::filesystem::path(std::getenv("XDG_CONFIG_DIRS")) / "Korvane/Vexilo.conf"));
@@ -418,8 +421,9 @@ TEST_F(HelpTest, PrintPutsTheClientAreaOnOnePortraitPageAndSetupUsesThatPrinter)
   printer.setPageOrientation(QPageLayout::Landscape);  // Print takes portrait whatever was set
   window->action("Pr")->trigger();
   EXPECT_EQ(printer.pageLayout().orientation(), QPageLayout::Portrait);
+  // Printer Setup sets up the pages of that same printer.
   WhenModal cancel([&](QWidget& box) {
-    auto* dialog = qobject_cast<QPrintDialog*>(&box);
+    auto* dialog = qobject_cast<QPageSetupDialog*>(&box);
     EXPECT_EQ(dialog ? dialog->printer() : nullptr, &printer);
     static_cast<QDialog&>(box).reject();
   });
@@ -486,6 +490,27 @@ TEST_F(WindowTest, MessageBoxesAnswerKeysShowHelpAndTextsInEitherLanguage) {
   std::vector<int> contexts;
   for (const auto& call : help.calls) contexts.push_back(call.path.empty() ? -1 : call.context);
   EXPECT_EQ(contexts, (std::vector<int>{1003, 1001, 11003, 11001}));
+  // The style's icon tells the kind: a failure, a refusal, a question, anything else. The
+  // table's "&&" shows as one "&" (French "N&B" of 6100); the path keeps its own.
+  using Icon = QStyle::StandardPixmap;
+  for (const auto& [id, kind, icon] : {std::tuple{1041, "error", Icon::SP_MessageBoxCritical},
+                                       {6410, "error", Icon::SP_MessageBoxCritical}, {6422, "error", Icon::SP_MessageBoxCritical},
+                                       {6100, "warning", Icon::SP_MessageBoxWarning}, {6406, "warning", Icon::SP_MessageBoxWarning},
+                                       {1061, "information", Icon::SP_MessageBoxInformation},
+                                       {6101, "information", Icon::SP_MessageBoxInformation},
+                                       {1051, "question", Icon::SP_MessageBoxQuestion}}) {
+    const std::string shown = core::messageText(id, lang, "/a&&b");
+    WhenModal driver([&, id = id, kind = kind, icon = icon](QWidget& box) {
+      const auto* label = box.findChild<QLabel*>("MessIcon");
+      const QImage image = label->pixmap().toImage();
+      EXPECT_TRUE(label->property("kind").toString() == kind && !image.isNull() &&
+                  image == box.style()->standardIcon(icon, nullptr, &box).pixmap(label->pixmap().size()).toImage()) << id;
+      EXPECT_EQ(box.findChild<QLabel*>("MessText")->text().toStdString(), shown);
+      press(box, Qt::Key_Escape);
+    });
+    if (id == 1051) EXPECT_FALSE(qt.askYesNo(shown));
+    else core::showMessage(qt, lang, id, "/a&&b");
+  }
 }
 
 TEST_F(WindowTest, FileDialogsNeverAskAboutOverwritingAndAddTheExtension) {
