@@ -34,7 +34,7 @@ ConsolePrompter::Record ConsolePrompter::take() { return std::exchange(record_, 
 
 void ConsolePrompter::note(const std::string& text) { err_ << "vexilo-convert: " << text << '\n'; }
 
-void ConsolePrompter::showInfo(const std::string& text) {
+void ConsolePrompter::showInfo(const std::string& text, core::MessageKind) {
   ++record_.messages;
   note(oneLine(text));
 }

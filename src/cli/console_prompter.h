@@ -30,7 +30,7 @@ class ConsolePrompter : public core::Prompter {
   // A line of the tool's own on standard error.
   void note(const std::string& text);
 
-  void showInfo(const std::string& text) override;
+  void showInfo(const std::string& text, core::MessageKind kind = core::MessageKind::Information) override;
   bool askYesNo(const std::string& text) override;
   std::optional<std::string> askOpenPath(const core::FileDialogRequest& request) override;
   std::optional<std::string> askSavePath(const core::FileDialogRequest& request) override;

@@ -1,6 +1,6 @@
 #include "core/decoded_family.h"
 
-#include "core/string_table.h"
+#include "core/interaction.h"
 
 namespace vexilo::core {
 
@@ -25,7 +25,7 @@ void applyFamily(CommandContext& ctx, const DecodedFamily& family) {
       ctx.board.addToPasteboard(p.bitmap);
   }
   for (const DecodedMessage& m : family.messages)
-    ctx.prompter.showInfo(formatMessage(loadLocalString(m.id, ctx.langOffset), m.argument));
+    showMessage(ctx.prompter, ctx.langOffset, m.id, m.argument);
 }
 
 }  // namespace vexilo::core

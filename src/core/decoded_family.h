@@ -41,7 +41,7 @@ struct DecodedFamily {
 
 // Offers the pictures to their slots in order (a slot keeps the deepest picture it is offered,
 // and of equal depths the first; every picture also goes to its pasteboard), then shows the
-// messages in order, each in an information box.
+// messages in order, each in the box of its kind.
 void applyFamily(CommandContext& ctx, const DecodedFamily& family);
 
 }  // namespace vexilo::core

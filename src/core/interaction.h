@@ -4,6 +4,7 @@
 
 #include <optional>
 #include <string>
+#include <string_view>
 
 namespace vexilo::core {
 
@@ -17,11 +18,15 @@ struct FileDialogRequest {
   std::string initialDirectory;  // empty: wherever the dialog likes
 };
 
+// What a message box tells, shown by its icon: a failure (Error), a command that will not do
+// what was asked (Warning), anything else (Information).
+enum class MessageKind { Information, Warning, Error };
+
 class Prompter {
  public:
   virtual ~Prompter() = default;
   // The information box with one Close button.
-  virtual void showInfo(const std::string& text) = 0;
+  virtual void showInfo(const std::string& text, MessageKind kind = MessageKind::Information) = 0;
   // The question box; true for Yes.
   virtual bool askYesNo(const std::string& text) = 0;
   // An existing file to open, or nothing on cancel.
@@ -34,6 +39,12 @@ class Prompter {
 // A dialog described by string-table texts in the language in use (0: none).
 FileDialogRequest dialogFromStrings(int langOffset, int titleId, int filterId, int extensionId,
                                  int initialNameId);
+
+// The kind of string-table message `id` (without the language offset).
+MessageKind messageKind(int id);
+// Message `id` in the language of langOffset, its "%s" filled with `argument`, in the box of its
+// kind.
+void showMessage(Prompter& prompter, int langOffset, int id, std::string_view argument = {});
 
 // Message 1041 about a file that could not be opened or created.
 void showFileError(Prompter& prompter, int langOffset, const std::string& path);

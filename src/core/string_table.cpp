@@ -58,4 +58,14 @@ std::string formatMessage(std::string_view text, long long number) {
   return formatMessage(text, std::to_string(number));
 }
 
+std::string messageText(int id, int langOffset, std::string_view argument) {
+  const std::string_view stored = lookupString(id + langOffset);
+  std::string text;
+  for (std::size_t i = 0; i < stored.size(); ++i) {
+    text += stored[i];
+    if (stored[i] == '&' && i + 1 < stored.size() && stored[i + 1] == '&') ++i;
+  }
+  return formatMessage(text, argument);
+}
+
 }  // namespace vexilo::core

@@ -23,5 +23,8 @@ std::vector<int> stringIds();
 // path holding "%" is shown as it is.
 std::string formatMessage(std::string_view text, std::string_view argument);
 std::string formatMessage(std::string_view text, long long number);
+// Message `id` as a message box shows it: the table's "&&" as one "&", then formatMessage with
+// the argument, which is kept as it is.
+std::string messageText(int id, int langOffset, std::string_view argument = {});
 
 }  // namespace vexilo::core

@@ -4,8 +4,8 @@
 #include <cstring>
 
 #include "core/file_helpers.h"
+#include "core/interaction.h"
 #include "core/save_flow.h"
-#include "core/string_table.h"
 #include "imageops/masks.h"
 #include "mac/icns.h"
 #include "mac/icon_elements.h"
@@ -57,7 +57,7 @@ std::optional<IcnSource> icnSource(core::CommandContext& ctx) {
   if (mask.depth != 0 && mask.picture) return IcnSource{*mask.picture, imageops::maskBlackIsOpaque(mask)};
   const core::Slot& colour = board.slot(SlotId::ic32);
   if (colour.depth == 0 || !colour.picture) {
-    ctx.prompter.showInfo(core::loadLocalString(6100, ctx.langOffset));
+    core::showMessage(ctx.prompter, ctx.langOffset, 6100);
     return std::nullopt;
   }
   const bool fromAlpha = colour.depth == core::depthOrdinal(core::PixelFormat::Bits32);

@@ -5,7 +5,7 @@
 #include <QScreen>
 
 #include "core/help.h"
-#include "core/string_table.h"
+#include "core/interaction.h"
 #include "ui/main_window.h"
 #include "ui/printing.h"
 
@@ -44,7 +44,7 @@ void installHelpCommands(MainWindow& window, core::HelpViewer& help, HelpHooks h
   const UrlOpener openUrl = [w, desktop](const QUrl& url) {
     if (desktop(url)) return true;
     core::CommandContext ctx = w->context();
-    ctx.prompter.showInfo(core::formatMessage(core::loadLocalString(1061, ctx.langOffset), url.toString().toStdString()));
+    core::showMessage(ctx.prompter, ctx.langOffset, 1061, url.toString().toStdString());
     return false;
   };
   QPrinter* printer = hooks.printer ? hooks.printer : &keptPrinter(window);

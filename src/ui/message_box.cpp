@@ -4,6 +4,7 @@
 #include <QIcon>
 #include <QLabel>
 #include <QPushButton>
+#include <QStyle>
 #include <QToolButton>
 
 #include <utility>
@@ -23,6 +24,22 @@ constexpr int kCloseText = 1048;
 
 QString localText(int id, int langOffset) {
   return QString::fromStdString(core::loadLocalString(id, langOffset));
+}
+
+// The style's icon of each kind, and the name the icon label carries as its "kind".
+struct KindIcon {
+  QStyle::StandardPixmap pixmap;
+  const char* name;
+};
+
+KindIcon kindIcon(MessageBox::Kind kind) {
+  switch (kind) {
+    case MessageBox::Kind::Warning: return {QStyle::SP_MessageBoxWarning, "warning"};
+    case MessageBox::Kind::Error: return {QStyle::SP_MessageBoxCritical, "error"};
+    case MessageBox::Kind::Question: return {QStyle::SP_MessageBoxQuestion, "question"};
+    case MessageBox::Kind::Info: break;
+  }
+  return {QStyle::SP_MessageBoxInformation, "information"};
 }
 
 QPushButton* makeButton(QWidget* parent, const char* name, const QString& caption, int x) {
@@ -72,8 +89,18 @@ MessageBox::MessageBox(Kind kind, const std::string& text, int langOffset, std::
   message->setWordWrap(true);
   message->setText(QString::fromStdString(text));
 
+  // In the free column below the help button, so the text keeps its whole panel.
+  const KindIcon icon = kindIcon(kind);
+  auto* iconLabel = new QLabel(this);
+  iconLabel->setObjectName(QStringLiteral("MessIcon"));
+  iconLabel->setGeometry(269, 75, 58, 58);
+  iconLabel->setAlignment(Qt::AlignCenter);
+  const int iconSize = style()->pixelMetric(QStyle::PM_MessageBoxIconSize, nullptr, this);
+  iconLabel->setPixmap(style()->standardIcon(icon.pixmap, nullptr, this).pixmap(QSize(iconSize, iconSize)));
+  iconLabel->setProperty("kind", QString::fromLatin1(icon.name));
+
   QPushButton* defaultButton = nullptr;
-  if (kind == Kind::Info) {
+  if (kind != Kind::Question) {
     defaultButton = makeButton(this, "MessFermer", localText(kCloseText, langOffset), 208);
     connect(defaultButton, &QPushButton::clicked, this, &QDialog::accept);
   } else {
@@ -94,7 +121,7 @@ bool MessageBox::run() {
 
 void MessageBox::showHelp() {
   if (helpPath_.empty()) return;
-  const int context = kind_ == Kind::Info ? kInfoHelpContext : kQuestionHelpContext;
+  const int context = kind_ == Kind::Question ? kQuestionHelpContext : kInfoHelpContext;
   help_.showContext(helpPath_, context + langOffset_);
 }
 

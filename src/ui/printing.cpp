@@ -1,7 +1,7 @@
 #include "ui/printing.h"
 
+#include <QPageSetupDialog>
 #include <QPainter>
-#include <QPrintDialog>
 #include <QPrinter>
 #include <QStatusBar>
 
@@ -37,7 +37,7 @@ void printWindow(MainWindow& window, QPrinter& printer) {
 }
 
 void setUpPrinter(QPrinter& printer, QWidget* owner) {
-  QPrintDialog dialog(&printer, owner);
+  QPageSetupDialog dialog(&printer, owner);
   dialog.exec();
 }
 

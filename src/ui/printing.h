@@ -23,7 +23,7 @@ QImage captureClientArea(MainWindow& window);
 // Prints the capture in portrait on one page of `printer` (an empty page when it does not fit).
 void printWindow(MainWindow& window, QPrinter& printer);
 
-// The printer dialog on `printer`; its choice stays with the printer.
+// The page-setup dialog on `printer`; its choice stays with the printer for the next Print.
 void setUpPrinter(QPrinter& printer, QWidget* owner);
 
 }  // namespace vexilo::ui

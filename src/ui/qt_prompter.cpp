@@ -69,8 +69,11 @@ QtPrompter::QtPrompter(QWidget* owner, std::function<int()> langOffset,
       helpPath_(std::move(helpPath)),
       help_(help) {}
 
-void QtPrompter::showInfo(const std::string& text) {
-  MessageBox box(MessageBox::Kind::Info, text, langOffset_(), helpPath_(), help_, owner_);
+void QtPrompter::showInfo(const std::string& text, core::MessageKind kind) {
+  const MessageBox::Kind boxKind = kind == core::MessageKind::Error     ? MessageBox::Kind::Error
+                                   : kind == core::MessageKind::Warning ? MessageBox::Kind::Warning
+                                                                        : MessageBox::Kind::Info;
+  MessageBox box(boxKind, text, langOffset_(), helpPath_(), help_, owner_);
   box.run();
 }
 

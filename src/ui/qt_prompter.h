@@ -25,7 +25,7 @@ class QtPrompter final : public core::Prompter {
   QtPrompter(QWidget* owner, std::function<int()> langOffset,
              std::function<std::string()> helpPath, core::HelpViewer& help);
 
-  void showInfo(const std::string& text) override;
+  void showInfo(const std::string& text, core::MessageKind kind = core::MessageKind::Information) override;
   bool askYesNo(const std::string& text) override;
   std::optional<std::string> askOpenPath(const core::FileDialogRequest& request) override;
   std::optional<std::string> askSavePath(const core::FileDialogRequest& request) override;

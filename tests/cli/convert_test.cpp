@@ -42,7 +42,7 @@ Outcome convert(const std::vector<std::string>& args) {
 
 // A message as the program prints it: on one line.
 std::string printed(int id, const std::string& argument, int lang = 0) {
-  std::string text = core::formatMessage(core::loadLocalString(id, lang), argument);
+  std::string text = core::messageText(id, lang, argument);
   std::replace(text.begin(), text.end(), '\n', ' ');
   return text;
 }

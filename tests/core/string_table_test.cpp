@@ -25,6 +25,9 @@ TEST(StringTable, EveryTextExistsInBothLanguagesWithTheSameArgument) {
       {formatMessage(lookupString(6422), "/tmp/a%sb%d.ico"), "File\n/tmp/a%sb%d.ico\nis not a supported graphic format."},
       {formatMessage(lookupString(16101), 42), "42 différentes couleurs dans l'image."},
       {formatMessage(lookupString(6406), "vers"), "Unknown vers resource."},
-      {formatMessage("100% sure", "x"), "100% sure"}, {formatMessage("ends with %", "x"), "ends with %"}};
+      {formatMessage("100% sure", "x"), "100% sure"}, {formatMessage("ends with %", "x"), "ends with %"},
+      // A message shows the table's "&&" as one "&", and the argument as it is.
+      {messageText(6100, kFrench), "Pas d'icône 32*32 en N&B ou en couleurs. Abandon."},
+      {messageText(1041, kEnglish, "/a&&b&"), "File\n/a&&b&\ncould not be opened or created."}};
   for (const auto& [ours, expected] : formatted) EXPECT_EQ(ours, expected);
 }

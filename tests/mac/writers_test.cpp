@@ -308,7 +308,8 @@ TEST(MacSave, CustomIconLayoutAndItsMaskByRecordedDepth) {
   Session empty;  // no 32x32 picture at all: message 6100, no file
   empty.prompter.paths.push_back((dir / "none.bin").string());
   EXPECT_EQ(mac::saveCustomIcon(empty.ctx), core::Outcome::Refused);
-  EXPECT_EQ(empty.prompter.infos, (std::vector<std::string>{std::string(core::lookupString(6100))}));
+  EXPECT_EQ(empty.prompter.infos, std::vector<std::string>{"No contents for the 32*32 icon (neither color or B&W). Aborting."});
+  EXPECT_EQ(empty.prompter.kinds, std::vector<core::MessageKind>{core::MessageKind::Warning});
   EXPECT_FALSE(std::filesystem::exists(dir / "none.bin"));
   VEXILO_REQUIRE_TOOL(runCommand("command -v macsave >/dev/null") == 0, "macsave (macutils)");
   ASSERT_EQ(runCommand("cd " + shellQuote(dir.path().string()) + " && macsave -3 < Icon.bin 2>/dev/null"), 0);
@@ -343,5 +344,7 @@ TEST(ReaderBoardEdge, ClampedRangesAndMessages) {
       "Ressource ICON inconnue.", core::formatMessage(noFile, (dir / "missing.icns").string()),
       core::formatMessage(noFile, dir.path().string()), core::formatMessage(noFile, (dir / "missing.s8mk").string()),
       core::formatMessage(core::loadLocalString(6410, 0), (dir / "x.bin").string())}));
+  using enum core::MessageKind;  // an element skipped; files not read
+  EXPECT_EQ(m.prompter.kinds, (std::vector<core::MessageKind>{Warning, Error, Error, Error, Error}));
   for (SlotId id : core::kBoardSlots) EXPECT_FALSE(m.board.slot(id).filled());
 }

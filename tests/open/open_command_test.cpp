@@ -107,6 +107,7 @@ TEST_F(OpenFiles, UnsupportedFilesAreReportedAndMissingMacFilesToo) {
   ASSERT_EQ(prompter.infos.size(), 3u);
   EXPECT_EQ(prompter.infos[1], core::formatMessage(core::lookupString(1041), missing));
   EXPECT_EQ(prompter.infos[2], core::formatMessage(core::lookupString(6422), bitmap));
+  EXPECT_EQ(prompter.kinds, std::vector<core::MessageKind>(3, core::MessageKind::Error));
   ctx.langOffset = core::kFrench;
   open::openIconFile(ctx, text);
   EXPECT_EQ(prompter.infos.back(), "Le fichier\n" + text + "\nn'est pas dans un format graphique reconnu.");

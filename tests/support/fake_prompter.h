@@ -12,11 +12,14 @@ namespace vexilo::test {
 class FakePrompter : public core::Prompter {
  public:
   std::vector<std::string> infos, questions;
+  std::vector<core::MessageKind> kinds;  // of the infos
   std::vector<core::FileDialogRequest> openDialogs, saveDialogs;
   std::deque<bool> answers;
   std::deque<std::optional<std::string>> paths;
 
-  void showInfo(const std::string& text) override { infos.push_back(text); }
+  void showInfo(const std::string& text, core::MessageKind kind = core::MessageKind::Information) override {
+    infos.push_back(text), kinds.push_back(kind);
+  }
   bool askYesNo(const std::string& text) override { return questions.push_back(text), pop(answers, false); }
   std::optional<std::string> askOpenPath(const core::FileDialogRequest& request) override {
     return openDialogs.push_back(request), pop(paths, {});
