@@ -11,6 +11,8 @@
 #include <QCloseEvent>
 #include <QFrame>
 #include <QGuiApplication>
+#include <QKeyEvent>
+#include <QStyle>
 #include <QLabel>
 #include <QLayout>
 #include <QLocale>
@@ -50,6 +52,7 @@ namespace {
 
 const QColor kCreamColour(255, 251, 240);
 const QColor kSelectedColour(192, 220, 192);
+const QColor kFocusColour(0, 0, 128);  // the focus frame, a line apart from the selection's fill
 constexpr int kClientWidth = 342;
 constexpr int kProgressDelayMs = 500;
 constexpr int kPageHeight = 390;
@@ -97,13 +100,13 @@ struct Cell {
   int x;
   const char* frameName;
 };
-constexpr Cell kCells[] = {
-    {SlotId::ic128, 3, 3, "ppic128"}, {SlotId::im128, 3, 184, "Panel1"},
-    {SlotId::ic48, 2, 41, "Panel2"},  {SlotId::im48, 2, 228, "Panel3"},
-    {SlotId::ic32, 1, 27, "Panel4"},  {SlotId::im32, 1, 75, "Panel5"},
-    {SlotId::icNB, 1, 216, "Panel6"}, {SlotId::imNB, 1, 265, "Panel7"},
-    {SlotId::ic16, 0, 45, "Panel8"},  {SlotId::im16, 0, 76, "Panel9"},
+constexpr Cell kCells[] = {  // in reading order, which is the order Tab takes
+    {SlotId::ic16, 0, 45, "Panel8"},   {SlotId::im16, 0, 76, "Panel9"},
     {SlotId::ic12, 0, 235, "Panel10"}, {SlotId::im12, 0, 267, "Panel11"},
+    {SlotId::ic32, 1, 27, "Panel4"},   {SlotId::im32, 1, 75, "Panel5"},
+    {SlotId::icNB, 1, 216, "Panel6"},  {SlotId::imNB, 1, 265, "Panel7"},
+    {SlotId::ic48, 2, 41, "Panel2"},   {SlotId::im48, 2, 228, "Panel3"},
+    {SlotId::ic128, 3, 3, "ppic128"},  {SlotId::im128, 3, 184, "Panel1"},
 };
 
 constexpr std::size_t at(SlotId id) { return static_cast<std::size_t>(id); }
@@ -177,6 +180,7 @@ MainWindow::MainWindow(core::SettingsStore& settingsStore, core::HelpViewer& hel
   setStatusBar(bar);
 
   buildMenus();
+  buildKeys();
   connect(pageMain_, &QTabWidget::currentChanged, this, &MainWindow::onPageMainChanged);
   connect(pagePal_, &QTabWidget::currentChanged, this, &MainWindow::onPagePalChanged);
 
@@ -237,14 +241,15 @@ void MainWindow::buildBoardTab(QWidget* page) {
   static constexpr int kBandHeights[] = {70, 70, 70, 144};
   static constexpr int kCellY[] = {22, 16, 7, 3};
   std::array<QFrame*, 4> band{};
+  std::array<QLabel*, 4> caption{};
   for (int b = 0; b < 4; ++b) {
     band[b] = new QFrame(panMac);
     band[b]->setObjectName(kBandNames[b]);
     band[b]->setFixedSize(326, kBandHeights[b]);
     band[b]->setFrameStyle(QFrame::Panel | QFrame::Raised);
-    auto* caption = new QLabel(kBandCaptions[b], band[b]);
-    caption->setGeometry(0, 0, 326, kBandHeights[b]);
-    caption->setAlignment(Qt::AlignCenter);
+    caption[b] = new QLabel(kBandCaptions[b], band[b]);
+    caption[b]->setObjectName(QString(kBandNames[b]) + "Caption");
+    caption[b]->setAlignment(Qt::AlignCenter);
     bands->addWidget(band[b], 0, Qt::AlignHCenter);
   }
   for (const Cell& cell : kCells) {
@@ -263,14 +268,27 @@ void MainWindow::buildBoardTab(QWidget* page) {
     view->move(2, 2);
     views_[at(cell.slot)] = view;
     frames_[at(cell.slot)] = frame;
+    connectView(view);
   }
-  for (SlotView* view : views_) {
-    if (!view) continue;
-    connect(view, &SlotView::pressed, this, &MainWindow::selectSlot);
-    connect(view, &SlotView::popupRequested, this, [this](SlotId id, QPoint pos) {
-      preparePopup(id);
-      popup_->popup(pos);
-    });
+  // Each band's caption sits in the gap between its left and right cells, in a face small
+  // enough for the whole caption to show there.
+  for (int b = 0; b < 4; ++b) {
+    const int middle = band[b]->width() / 2;
+    int left = 0, right = band[b]->width();
+    for (const Cell& cell : kCells) {
+      if (cell.band != b) continue;
+      const QRect r = frames_[at(cell.slot)]->geometry();
+      if (r.center().x() < middle)
+        left = std::max(left, r.right() + 1);
+      else
+        right = std::min(right, r.left());
+    }
+    caption[b]->setGeometry(left, 0, right - left, kBandHeights[b]);
+    QFont face = font();
+    auto tooWide = [&] { return QFontMetrics(face).boundingRect(caption[b]->text()).width() > right - left - 2; };
+    if (tooWide()) face.setStretch(QFont::Condensed);
+    while (tooWide() && face.pixelSize() > 8) face.setPixelSize(face.pixelSize() - 1);
+    caption[b]->setFont(face);
   }
 
   progress_ = new QProgressBar(page);
@@ -306,12 +324,18 @@ void MainWindow::buildImageTab(QTabWidget* pages, const char* tabName, const cha
   panelLayout->addWidget(view, 0, Qt::AlignCenter);
   views_[at(id)] = view;
   frames_[at(id)] = sheet;  // the tab sheet marks the selection of these images
+  connectView(view);
+  pages->addTab(sheet, caption);
+}
+
+void MainWindow::connectView(SlotView* view) {
   connect(view, &SlotView::pressed, this, &MainWindow::selectSlot);
   connect(view, &SlotView::popupRequested, this, [this](SlotId slot, QPoint pos) {
     preparePopup(slot);
     popup_->popup(pos);
   });
-  pages->addTab(sheet, caption);
+  connect(view, &SlotView::arrowPressed, this, &MainWindow::moveSelection);
+  connect(view, &SlotView::focusChanged, this, &MainWindow::showFocus);
 }
 
 QAction* MainWindow::addItem(QMenu* menu, const char* name) {
@@ -432,6 +456,95 @@ void MainWindow::buildMenus() {
   for (QMenu* sub : popup_->findChildren<QMenu*>()) sub->installEventFilter(this);
 }
 
+void MainWindow::buildKeys() {
+  auto key = [this](const char* name, QList<QKeySequence> keys, void (MainWindow::*run)()) {
+    auto* item = new QAction(this);
+    item->setObjectName(name);
+    item->setShortcuts(keys);
+    addAction(item);
+    actions_[name] = item;
+    connect(item, &QAction::triggered, this, run);
+  };
+  key("KeyMenuBar", {QKeySequence(Qt::Key_F10)}, &MainWindow::openMenuBar);
+  key("KeySave", {QKeySequence(Qt::CTRL | Qt::Key_S)}, &MainWindow::openSaveMenu);
+  key("KeyPopup", {QKeySequence(Qt::Key_Menu), QKeySequence(Qt::SHIFT | Qt::Key_F10)},
+      &MainWindow::popupFromKeyboard);
+}
+
+void MainWindow::openMenuBar() { menuBar()->setActiveAction(action("F1")); }
+
+void MainWindow::openSaveMenu() {
+  // The File menu opens as a click would open it, then its Save submenu beside it.
+  openMenuBar();
+  QMenu* file = action("F1")->menu();
+  if (file->isVisible() && action("S")->isEnabled()) file->setActiveAction(action("S"));
+}
+
+void MainWindow::popupFromKeyboard() {
+  // The selected slot's pop-up, below its control's centre; when the selection lies on another
+  // tab, that of the slot that has the focus, which becomes the selection.
+  SlotView* view = views_[at(board_.selected())];
+  if (!view || !view->isVisible()) {
+    view = qobject_cast<SlotView*>(focusWidget());
+    if (!view) return;
+    selectSlot(view->slotId());
+  }
+  preparePopup(view->slotId());
+  popup_->popup(view->mapToGlobal(view->rect().center()));
+}
+
+void MainWindow::moveSelection(SlotId from, int key) {
+  // The neighbour in the key's direction on the board: the next cell of the same band to the
+  // left or right, or the nearest cell of the band above or below.
+  const Cell* here = nullptr;
+  for (const Cell& cell : kCells)
+    if (cell.slot == from) here = &cell;
+  if (!here) return;  // the other tabs hold one slot each
+  const int dx = key == Qt::Key_Left ? -1 : key == Qt::Key_Right ? 1 : 0;
+  const int band = here->band + (key == Qt::Key_Up ? -1 : key == Qt::Key_Down ? 1 : 0);
+  const int centre = frames_[at(from)]->geometry().center().x();
+  const Cell* best = nullptr;
+  int bestDistance = 0;
+  for (const Cell& cell : kCells) {
+    if (cell.band != band || cell.slot == from) continue;
+    const int offset = frames_[at(cell.slot)]->geometry().center().x() - centre;
+    if (dx * offset < 0 || (dx != 0 && offset == 0)) continue;
+    const int distance = std::abs(offset);
+    if (!best || distance < bestDistance) {
+      best = &cell;
+      bestDistance = distance;
+    }
+  }
+  if (!best) return;
+  selectSlot(best->slot);
+  views_[at(best->slot)]->setFocus(Qt::TabFocusReason);
+}
+
+void MainWindow::showFocus(SlotId id, bool focused) {
+  // The line goes round the cell of a board slot, round the image's panel on the other tabs.
+  auto* frame = qobject_cast<QFrame*>(frames_[at(id)]);
+  if (!frame) frame = qobject_cast<QFrame*>(views_[at(id)]->parentWidget());
+  if (!frame) return;
+  QPalette p = frame->palette();
+  p.setColor(QPalette::WindowText, kFocusColour);
+  frame->setPalette(p);
+  frame->setFrameStyle(focused ? QFrame::Box | QFrame::Plain : QFrame::NoFrame);
+  frame->setLineWidth(1);
+}
+
+void MainWindow::keyPressEvent(QKeyEvent* event) {
+  altAlone_ = event->key() == Qt::Key_Alt && !(event->modifiers() & ~Qt::AltModifier);
+  QMainWindow::keyPressEvent(event);
+}
+
+void MainWindow::keyReleaseEvent(QKeyEvent* event) {
+  // Alt pressed and let go alone opens the menu bar, where the style does not do it already.
+  const bool styleDoes = style()->styleHint(QStyle::SH_MenuBar_AltKeyNavigation, nullptr, menuBar());
+  if (event->key() == Qt::Key_Alt && altAlone_ && !styleDoes) openMenuBar();
+  altAlone_ = false;
+  QMainWindow::keyReleaseEvent(event);
+}
+
 QAction* MainWindow::action(const QString& name) const {
   auto it = actions_.find(name);
   return it == actions_.end() ? nullptr : it->second;
@@ -482,6 +595,7 @@ void MainWindow::startUp() {
   showRecentMenu();
   timeZoneShift_ = core::timeZoneShift(static_cast<std::int64_t>(std::time(nullptr)));
   selectSlot(SlotId::ic128);
+  views_[at(SlotId::ic128)]->setFocus(Qt::OtherFocusReason);
   board_.resetPasteboard();
   helpPath_ = core::buildHelpPath(QCoreApplication::applicationFilePath().toStdString(), langOffset_);
   applyLanguage();
@@ -521,7 +635,10 @@ void MainWindow::displayHint(const QString& hint) {
   if (hint.isEmpty()) {
     statusBar()->clearMessage();  // back to the panel
   } else if (hint.startsWith(QLatin1Char('.'))) {
-    statusBar()->showMessage(hint.mid(1));  // one text across the whole bar
+    // One text across the whole bar, shortened with an ellipsis when it is longer.
+    QStatusBar* bar = statusBar();
+    const int room = bar->width() - 2 * bar->style()->pixelMetric(QStyle::PM_DefaultFrameWidth) - 8;
+    bar->showMessage(bar->fontMetrics().elidedText(hint.mid(1), Qt::ElideRight, room));
   }
   // Other hints are tool tips only.
 }
@@ -542,6 +659,9 @@ void MainWindow::applyLanguage() {
   pagePal_->setTabText(0, text(6403, langOffset_));
   pagePal_->setTabText(1, text(6404, langOffset_));
   pagePal_->setTabText(2, text(6405, langOffset_));
+  // Captions shortened to fit the window's width show whole as their tips.
+  for (QTabWidget* pages : {pageMain_, pagePB_, pagePal_, pageLarge_})
+    for (int k = 0; k < pages->count(); ++k) pages->setTabToolTip(k, pages->tabText(k));
   action("Opt")->setVisible(true);
   action("Hlp")->setVisible(true);
 }
@@ -568,6 +688,7 @@ void MainWindow::showRecentMenu() {
     item->setText(QString::fromStdString(recent_.labels[static_cast<std::size_t>(k)])
                       .replace(QLatin1Char('&'), QStringLiteral("&&")));
     item->setEnabled(recent_.enabled[static_cast<std::size_t>(k)]);
+    item->setVisible(recent_.enabled[static_cast<std::size_t>(k)]);  // numbers without a file are left out
   }
 }
 
@@ -578,7 +699,7 @@ void MainWindow::reopen(int item) {
 }
 
 void MainWindow::openIconFile(const std::string& path) {
-  statusPanel_->setText(QString::fromStdString(path));
+  showPath(QString::fromStdString(path));
   // The file is read away from this thread; a reading that lasts shows the bar at the foot of
   // the board, moving to and fro, until the pictures come.
   auto reading = std::async(std::launch::async, [path] { return open::readIconFile(path); });
@@ -600,6 +721,11 @@ void MainWindow::openIconFile(const std::string& path) {
   settings_.addRecentFile(path, recent_);
   showRecentMenu();
   refresh();
+}
+
+void MainWindow::showPath(const QString& path) {
+  statusPanel_->setText(statusPanel_->fontMetrics().elidedText(path, Qt::ElideMiddle, statusPanel_->width() - 4));
+  statusPanel_->setToolTip(path);
 }
 
 void MainWindow::openIconFiles(const QStringList& paths) {

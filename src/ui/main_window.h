@@ -106,6 +106,8 @@ class MainWindow : public QMainWindow {
   void moveEvent(QMoveEvent* event) override;
   bool event(QEvent* event) override;
   bool eventFilter(QObject* watched, QEvent* event) override;
+  void keyPressEvent(QKeyEvent* event) override;
+  void keyReleaseEvent(QKeyEvent* event) override;
   void dragEnterEvent(QDragEnterEvent* event) override;
   void dropEvent(QDropEvent* event) override;
 
@@ -119,6 +121,18 @@ class MainWindow : public QMainWindow {
   QAction* addItem(QMenu* menu, const char* name);
   QMenu* addSubmenu(QMenu* menu, const char* name);
   void startUp();
+  // Wires a slot's control to the selection, the pop-up, the arrow keys and the focus frame.
+  void connectView(SlotView* view);
+  // The keyboard's own commands: F10 and Alt for the menu bar, Ctrl+S for the Save submenu,
+  // the Menu key and Shift+F10 for the pop-up.
+  void buildKeys();
+  void openMenuBar();
+  void openSaveMenu();
+  void popupFromKeyboard();
+  void moveSelection(core::SlotId from, int key);
+  void showFocus(core::SlotId id, bool focused);
+  // Shows `path` in the status panel, shortened in the middle to fit; the whole as its tip.
+  void showPath(const QString& path);
   void displayHint(const QString& hint);
   void showRecentMenu();
   void onFileMenu();
@@ -161,6 +175,7 @@ class MainWindow : public QMainWindow {
   std::int32_t timeZoneShift_ = 0;
   bool started_ = false;
   bool hintsInstalled_ = false;
+  bool altAlone_ = false;  // Alt is down and no other key came since
   core::RecentMenu recent_;
   core::SlotId popupSlot_ = core::SlotId::ic128;
 

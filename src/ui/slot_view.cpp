@@ -1,6 +1,7 @@
 #include "ui/slot_view.h"
 
 #include <QContextMenuEvent>
+#include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
 
@@ -48,6 +49,7 @@ SlotView::SlotView(const core::IconSet& board, core::SlotId id, QWidget* parent)
     setFixedSize(size.width, size.height);
   setObjectName(QString::fromLatin1(core::slotName(id).data(),
                                     static_cast<int>(core::slotName(id).size())));
+  setFocusPolicy(Qt::StrongFocus);  // reached by Tab and by a click
 }
 
 void SlotView::paintEvent(QPaintEvent*) {
@@ -68,6 +70,37 @@ void SlotView::mousePressEvent(QMouseEvent* event) {
 
 void SlotView::contextMenuEvent(QContextMenuEvent* event) {
   emit popupRequested(id_, event->globalPos());
+}
+
+void SlotView::keyPressEvent(QKeyEvent* event) {
+  switch (event->key()) {
+    case Qt::Key_Space:
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+      if (event->modifiers() & ~Qt::KeypadModifier) break;
+      emit pressed(id_);
+      return;
+    case Qt::Key_Left:
+    case Qt::Key_Right:
+    case Qt::Key_Up:
+    case Qt::Key_Down:
+      if (event->modifiers() & ~Qt::KeypadModifier) break;
+      emit arrowPressed(id_, event->key());
+      return;
+    default:
+      break;
+  }
+  QWidget::keyPressEvent(event);
+}
+
+void SlotView::focusInEvent(QFocusEvent* event) {
+  QWidget::focusInEvent(event);
+  emit focusChanged(id_, true);
+}
+
+void SlotView::focusOutEvent(QFocusEvent* event) {
+  QWidget::focusOutEvent(event);
+  emit focusChanged(id_, false);
 }
 
 }  // namespace vexilo::ui

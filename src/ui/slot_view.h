@@ -21,11 +21,17 @@ class SlotView : public QWidget {
  signals:
   void pressed(vexilo::core::SlotId id);
   void popupRequested(vexilo::core::SlotId id, QPoint globalPos);
+  // An arrow key pressed while this control has the focus.
+  void arrowPressed(vexilo::core::SlotId id, int key);
+  void focusChanged(vexilo::core::SlotId id, bool focused);
 
  protected:
   void paintEvent(QPaintEvent* event) override;
   void mousePressEvent(QMouseEvent* event) override;
   void contextMenuEvent(QContextMenuEvent* event) override;
+  void keyPressEvent(QKeyEvent* event) override;
+  void focusInEvent(QFocusEvent* event) override;
+  void focusOutEvent(QFocusEvent* event) override;
 
  private:
   const core::IconSet& board_;

@@ -9,6 +9,7 @@
 #include <QFileDialog>
 #include <QLabel>
 #include <QMenu>
+#include <QMenuBar>
 #include <QPageSetupDialog>
 #include <QPrinter>
 #include <QProgressBar>
@@ -93,7 +94,11 @@ class WindowTest : public ::testing::Test {
   void import(ui::MainWindow& w, const std::filesystem::path& path) {
     prompter.paths.push_back(path.string());
     choose(w, "F1", "O");
-    EXPECT_EQ(w.statusPanel()->text().toStdString(), path.string());
+    // The whole path as the panel's tip, its text shortened in the middle to fit the panel.
+    const QLabel* panel = w.statusPanel();
+    EXPECT_EQ(panel->toolTip().toStdString(), path.string());
+    EXPECT_LE(panel->fontMetrics().horizontalAdvance(panel->text()), panel->width());
+    EXPECT_TRUE(panel->text().endsWith(QString::fromStdString(path.filename().string()).right(6)));
   }
   // The menu opened (none: the states already applied), then its items' states as expected.
   void expectShown(const char* menu, const core::ItemStates& states) {
@@ -283,7 +288,7 @@ TEST_F(WindowTest, FilesNamedOrDroppedOpenInOrder) {
   const QString large = QString::fromStdString((corpus / "icns/rust-icns_il32.icns").string());
   window->openIconFiles({small, large});
   EXPECT_TRUE(window->board().slot(SlotId::ic16).filled() && window->board().slot(SlotId::ic32).filled());
-  EXPECT_EQ(window->statusPanel()->text(), large);
+  EXPECT_EQ(window->statusPanel()->toolTip(), large);
   EXPECT_EQ(window->action("R11")->text().toStdString(), "1. " + large.toStdString());
   window = open();
   QMimeData data;
@@ -356,6 +361,7 @@ TEST_F(WindowTest, SelectionHintsPicturesAndTheLanguageKeptForTheNextRun) {
   window = open(&kept);
   EXPECT_EQ(window->action("E")->text(), "&Édition");
   EXPECT_EQ(window->action("R11")->text(), "1. /data/b.icns");
+  EXPECT_TRUE(window->action("R11")->isVisible() && !window->action("R12")->isVisible());
   EXPECT_TRUE(std::filesystem::exists(std::filesystem::path(std::getenv("XDG_CONFIG_HOME")) / "Korvane/Vexilo.conf"));
   EXPECT_FALSE(std::filesystem::exists(std::filesystem::path(std::getenv("XDG_CONFIG_DIRS")) / "Korvane/Vexilo.conf"));
 }
@@ -536,4 +542,94 @@ TEST_F(WindowTest, FileDialogsNeverAskAboutOverwritingAndAddTheExtension) {
   }
   WhenModal cancel([](QWidget& box) { press(box, Qt::Key_Escape); });
   EXPECT_EQ(qt.askSavePath(request), std::nullopt);
+}
+
+// The window worked from the keyboard alone: Tab through the slots in reading order, the
+// arrows to the neighbouring slot, Space to select, the pop-up, the menu bar and Save's submenu.
+TEST_F(WindowTest, KeyboardWalksTheSlotsAndOpensEveryMenu) {
+  window->activateWindow();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
+  auto focused = [] { auto* v = qobject_cast<ui::SlotView*>(QApplication::focusWidget()); return v ? v->slotId() : SlotId::ipal16; };
+  auto key = [](int k, Qt::KeyboardModifiers m = Qt::NoModifier) { QTest::keyClick(QApplication::focusWidget(), Qt::Key(k), m); };
+  EXPECT_EQ(focused(), SlotId::ic128);  // the selection has the focus from the start
+  window->slotView(SlotId::ic16)->setFocus();
+  std::vector<SlotId> order{SlotId::ic16};
+  for (int k = 0; k < 11; ++k, order.push_back(focused())) key(Qt::Key_Tab);
+  EXPECT_EQ(order, (std::vector{SlotId::ic16, SlotId::im16, SlotId::ic12, SlotId::im12, SlotId::ic32, SlotId::im32,
+                                SlotId::icNB, SlotId::imNB, SlotId::ic48, SlotId::im48, SlotId::ic128, SlotId::im128}));
+  key(Qt::Key_Tab, Qt::ShiftModifier);
+  EXPECT_TRUE(focused() == SlotId::ic128 && window->board().selected() == SlotId::ic128);  // focus alone moved
+  key(Qt::Key_Space);
+  EXPECT_EQ(window->board().selected(), SlotId::ic128);
+  window->slotView(SlotId::im16)->setFocus();
+  key(Qt::Key_Return);
+  EXPECT_EQ(window->board().selected(), SlotId::im16);
+  // Arrows: along the band, to the nearest slot of the next band, nothing past the edges.
+  for (auto [k, to] : {std::pair{Qt::Key_Right, SlotId::ic12}, {Qt::Key_Left, SlotId::im16}, {Qt::Key_Down, SlotId::im32},
+                       {Qt::Key_Down, SlotId::ic48}, {Qt::Key_Up, SlotId::ic32}, {Qt::Key_Left, SlotId::ic32},
+                       {Qt::Key_Down, SlotId::ic48}, {Qt::Key_Down, SlotId::ic128}, {Qt::Key_Down, SlotId::ic128}}) {
+    key(k);
+    EXPECT_TRUE(window->board().selected() == to && focused() == to) << core::slotName(to);
+  }
+  // The focus frame is a line round the cell, apart from the selection's fill inside it.
+  const QImage cell = window->framePanel(SlotId::ic128)->grab().toImage();
+  EXPECT_EQ(cell.pixelColor(0, 0), QColor(0, 0, 128));
+  EXPECT_EQ(cell.pixelColor(1, 1), QColor(192, 220, 192));
+  window->slotView(SlotId::im128)->setFocus();
+  EXPECT_NE(window->framePanel(SlotId::ic128)->grab().toImage().pixelColor(0, 0), QColor(0, 0, 128));
+
+  // Shift+F10 and the Menu key: the selection's pop-up; F10 and Alt alone: the File menu;
+  // Ctrl+S: the Save submenu beside it, once something can be saved.
+  QMenu* file = window->action("F1")->menu();
+  for (auto [k, m, menu] : {std::tuple{Qt::Key_F10, Qt::ShiftModifier, window->popupMenu()}, {Qt::Key_Menu, Qt::NoModifier, window->popupMenu()},
+                            {Qt::Key_F10, Qt::NoModifier, file}, {Qt::Key_Alt, Qt::NoModifier, file}}) {
+    key(k, m);
+    // Where the style leads the menu bar by Alt itself, Alt puts the bar in keyboard mode.
+    EXPECT_TRUE(QApplication::activePopupWidget() == menu || window->menuBar()->activeAction() == menu->menuAction()) << k;
+    while (QApplication::activePopupWidget()) QApplication::activePopupWidget()->close();
+    QTest::keyClick(window->menuBar(), Qt::Key_Escape);
+    window->slotView(SlotId::ic128)->setFocus();
+  }
+  window->board().offerBitmap(SlotId::ic32, test::pattern(32, 32));
+  window->refresh();
+  key(Qt::Key_S, Qt::ControlModifier);
+  EXPECT_TRUE(file->isVisible() && window->action("S")->menu()->isVisible());
+  while (QApplication::activePopupWidget()) QApplication::activePopupWidget()->close();
+  // Ctrl+Z takes the picture back, Ctrl+Y puts it there again.
+  window->runCommand("Eff");
+  key(Qt::Key_Z, Qt::ControlModifier);
+  EXPECT_TRUE(window->board().slot(SlotId::ic32).filled());
+  key(Qt::Key_Z, Qt::ControlModifier);
+  key(Qt::Key_Y, Qt::ControlModifier);
+  EXPECT_FALSE(window->board().slot(SlotId::ic32).filled());
+}
+
+// In both languages at the platform's font: every size caption shows whole, clear of the cells
+// around it and drawn; every hint fits the status bar, shortened with an ellipsis if need be.
+TEST_F(WindowTest, TextsFitTheirPlaceInBothLanguages) {
+  for (int language : {core::kEnglish, core::kFrench}) {
+    window->switchLanguage(language);
+    const QImage shot = window->grab().toImage();
+    for (const char* name : {"Pan16Caption", "Pan32Caption", "Pan48Caption", "Pan128Caption"}) {
+      const auto* label = window->findChild<QLabel*>(name);
+      ASSERT_TRUE(label) << name;
+      const QRect ink = label->fontMetrics().boundingRect(label->rect(), int(label->alignment()), label->text());
+      EXPECT_TRUE(label->rect().contains(ink)) << name;
+      for (const auto* cell : label->parentWidget()->findChildren<QFrame*>(Qt::FindDirectChildrenOnly))
+        EXPECT_TRUE(cell == label || !cell->geometry().intersects(label->geometry())) << name << " " << cell->objectName().toStdString();
+      const QRect onShot(label->mapTo(window.get(), ink.topLeft()), ink.size());
+      int dark = 0;
+      for (int y = onShot.top(); y <= onShot.bottom(); ++y)
+        for (int x = onShot.left(); x <= onShot.right(); ++x) dark += qGray(shot.pixel(x, y)) < 128;
+      EXPECT_GT(dark, ink.width()) << name;
+    }
+    QStatusBar* bar = window->iconBar();
+    for (QAction* item : window->findChildren<QAction*>()) {
+      if (!item->statusTip().startsWith('.')) continue;
+      item->showStatusText(window.get());
+      const QString shown = bar->currentMessage();
+      EXPECT_LE(bar->fontMetrics().horizontalAdvance(shown), bar->width()) << shown.toStdString();
+      EXPECT_TRUE(shown == item->statusTip().mid(1) || shown.endsWith(QChar(0x2026))) << shown.toStdString();
+    }
+  }
 }
