@@ -183,6 +183,9 @@ MainWindow::MainWindow(core::SettingsStore& settingsStore, core::HelpViewer& hel
   buildKeys();
   connect(pageMain_, &QTabWidget::currentChanged, this, &MainWindow::onPageMainChanged);
   connect(pagePal_, &QTabWidget::currentChanged, this, &MainWindow::onPagePalChanged);
+  // Which pasteboard or large slot is in view decides what Cut and Paste act on.
+  for (QTabWidget* pages : {pagePB_, pageLarge_})
+    connect(pages, &QTabWidget::currentChanged, this, [this] { updateEditItems(); });
 
   setCommand("O", [this] {
     core::CommandContext ctx = context();
