@@ -1,6 +1,8 @@
 #include "ui/qt_prompter.h"
 
+#include <QDir>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QStringList>
 
 #include <utility>
@@ -10,9 +12,32 @@
 namespace vexilo::ui {
 namespace {
 
+bool isIconset(const QString& path) {
+  return path.endsWith(QLatin1String(".iconset"), Qt::CaseInsensitive) && QFileInfo(path).isDir();
+}
+
+// The file dialog, which also takes a macOS icon set folder named in its box (Open or Return
+// would otherwise go into it).
+class FileDialog : public QFileDialog {
+ public:
+  using QFileDialog::QFileDialog;
+  void choose(const QString& iconset) {
+    folder = QDir::cleanPath(iconset).toStdString();
+    QDialog::accept();
+  }
+  void accept() override {
+    const QStringList files = selectedFiles();
+    if (acceptMode() == AcceptOpen && files.size() == 1 && isIconset(files.front()))
+      choose(files.front());
+    else
+      QFileDialog::accept();
+  }
+  std::optional<std::string> folder;
+};
+
 std::optional<std::string> runFileDialog(QWidget* owner, const core::FileDialogRequest& request,
                                          bool save) {
-  QFileDialog dialog(owner, QString::fromStdString(request.title));
+  FileDialog dialog(owner, QString::fromStdString(request.title));
   // The widget-based dialog behaves the same on every platform.
   dialog.setOption(QFileDialog::DontUseNativeDialog);
   if (save) {
@@ -35,7 +60,14 @@ std::optional<std::string> runFileDialog(QWidget* owner, const core::FileDialogR
   if (!request.initialName.empty() && request.initialName.find_first_of("*?") == std::string::npos) {
     dialog.selectFile(QString::fromStdString(request.initialName));
   }
+  // A macOS icon set is a folder read as one file: going into it by a double click chooses it.
+  if (!save) {
+    QObject::connect(&dialog, &QFileDialog::directoryEntered, &dialog, [&dialog](const QString& entered) {
+      if (isIconset(entered)) dialog.choose(entered);
+    });
+  }
   if (dialog.exec() != QDialog::Accepted) return std::nullopt;
+  if (dialog.folder) return dialog.folder;
   const QStringList files = dialog.selectedFiles();
   if (files.isEmpty() || files.front().isEmpty()) return std::nullopt;
   return files.front().toStdString();

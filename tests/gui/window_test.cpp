@@ -8,6 +8,7 @@
 #include <QUrl>
 #include <QFileDialog>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
 #include <QPageSetupDialog>
@@ -542,6 +543,19 @@ TEST_F(WindowTest, FileDialogsNeverAskAboutOverwritingAndAddTheExtension) {
   }
   WhenModal cancel([](QWidget& box) { press(box, Qt::Key_Escape); });
   EXPECT_EQ(qt.askSavePath(request), std::nullopt);
+  // A macOS icon set, a folder, is chosen by going into it; another folder is only gone into.
+  const auto iconset = dir / "logo.iconset";
+  std::filesystem::create_directories(iconset);
+  std::filesystem::create_directories(dir / "plain");
+  WhenModal enter([&](QWidget& box) {
+    auto* name = box.findChild<QLineEdit*>("fileNameEdit");
+    for (const auto& folder : {dir / "plain", iconset}) {
+      EXPECT_TRUE(box.isVisible());
+      name->setText(QString::fromStdString(folder.string()));
+      QTest::keyClick(name, Qt::Key_Return);
+    }
+  });
+  EXPECT_EQ(qt.askOpenPath(request), iconset.string());
 }
 
 // The window worked from the keyboard alone: Tab through the slots in reading order, the
