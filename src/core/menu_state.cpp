@@ -12,13 +12,8 @@ bool anyFilled(const IconSet& board, const std::array<SlotId, N>& slots) {
 
 bool anyBoardSlotFilled(const IconSet& board) { return anyFilled(board, kBoardSlots); }
 
-}  // namespace
-
-ItemStates fileMenuStates(const MenuInput& in) {
-  return {{"S", anyBoardSlotFilled(in.board) || anyFilled(in.board, kLargeSlots)}};
-}
-
-ItemStates editMenuStates(const MenuInput& in) {
+// The Edit items whose states depend on the tab shown.
+ItemStates editMenuStatesOfTab(const MenuInput& in) {
   switch (in.tab) {
     case MainTab::Board: {
       const bool filled = anyBoardSlotFilled(in.board);
@@ -34,6 +29,21 @@ ItemStates editMenuStates(const MenuInput& in) {
     case MainTab::Palettes: break;
   }
   return {{"CMs", false}, {"Eff", false}, {"X", false}, {"V", false}};
+}
+
+}  // namespace
+
+ItemStates fileMenuStates(const MenuInput& in) {
+  return {{"S", anyBoardSlotFilled(in.board) || anyFilled(in.board, kLargeSlots)}};
+}
+
+ItemStates editMenuStates(const MenuInput& in) {
+  ItemStates states = editMenuStatesOfTab(in);
+  // Create All Sizes needs a square colour picture to reduce, wherever it lies.
+  constexpr std::array kSquareColour = {SlotId::ic16,  SlotId::ic32,  SlotId::ic48,  SlotId::ic128,
+                                        SlotId::ic256, SlotId::ic512, SlotId::ic1024};
+  states.push_back({"CAS", anyFilled(in.board, kSquareColour)});
+  return states;
 }
 
 ItemStates popupStates(const MenuInput& in, SlotId slot) {

@@ -75,14 +75,14 @@ TEST(MenuState, FileAndEditMenus) {
                               {{{SlotId::ic512, 7}}, G, false, SlotId::PB16, "S+"}};
   for (SlotId id : kBoardSlots) saving.push_back({{{id, 1}}, B, false, SlotId::PB16, "S+"});
   check(saving, file);
-  check({{{}, B, false, SlotId::PB16, "X+ C+ CMs- Eff- V-"},
-         {{}, B, true, SlotId::PB16, "X+ C+ CMs- Eff- V+"},
-         {{{SlotId::im128, 1}}, B, false, SlotId::PB16, "X+ C+ CMs+ Eff+ V-"},
-         {{{SlotId::PB32, 7}}, P, true, SlotId::PB32, "CMs- X- V- Eff+"},
-         {{{SlotId::PB16, 7}, {SlotId::ic32, 7}}, P, true, SlotId::PB32, "CMs- X- V- Eff-"},
-         {{{SlotId::ic32, 7}, {SlotId::ipal16, 7}}, L, true, SlotId::PB16, "CMs- Eff- X- V-"},
-         {{{SlotId::ic32, 7}}, G, true, SlotId::PB16, "X+ C+ CMs- Eff- V+"},
-         {{{SlotId::ic1024, 7}}, G, false, SlotId::PB16, "X+ C+ CMs- Eff+ V-"}},
+  check({{{}, B, false, SlotId::PB16, "X+ C+ CMs- Eff- V- CAS-"},
+         {{}, B, true, SlotId::PB16, "X+ C+ CMs- Eff- V+ CAS-"},
+         {{{SlotId::im128, 1}}, B, false, SlotId::PB16, "X+ C+ CMs+ Eff+ V- CAS-"},
+         {{{SlotId::PB32, 7}}, P, true, SlotId::PB32, "CMs- X- V- Eff+ CAS-"},
+         {{{SlotId::PB16, 7}, {SlotId::ic32, 7}}, P, true, SlotId::PB32, "CMs- X- V- Eff- CAS+"},
+         {{{SlotId::ic32, 7}, {SlotId::ipal16, 7}}, L, true, SlotId::PB16, "CMs- Eff- X- V- CAS+"},
+         {{{SlotId::ic32, 7}}, G, true, SlotId::PB16, "X+ C+ CMs- Eff- V+ CAS+"},
+         {{{SlotId::ic1024, 7}}, G, false, SlotId::PB16, "X+ C+ CMs- Eff+ V- CAS+"}},
         edit);
 }
 
