@@ -1,10 +1,11 @@
 // Colour counting on pictures whose every pixel is a colour of its own, the worst case, a
-// quarter turn of the largest classic board picture, and every board command on the largest
-// slot, ic1024, holding such a picture.
+// quarter turn of the largest classic board picture, every board command on the largest slot,
+// ic1024, holding such a picture, and Create All Sizes from it.
 #include <benchmark/benchmark.h>
 
 #include "core/bitmap.h"
 #include "core/icon_set.h"
+#include "imageops/all_sizes.h"
 #include "imageops/colour_depth.h"
 #include "imageops/premultiply.h"
 #include "imageops/rotation.h"
@@ -76,5 +77,15 @@ BENCHMARK_TEMPLATE(BM_Largest_Turn, imageops::Turn::Right)->Unit(benchmark::kMil
 BENCHMARK_TEMPLATE(BM_Largest_Turn, imageops::Turn::Left)->Unit(benchmark::kMillisecond);
 BENCHMARK_TEMPLATE(BM_Largest_Turn, imageops::Turn::FlipHorizontal)->Unit(benchmark::kMillisecond);
 BENCHMARK_TEMPLATE(BM_Largest_Turn, imageops::Turn::FlipVertical)->Unit(benchmark::kMillisecond);
+
+// Every smaller size of the board made from ic1024: six reductions, ic12, the masks, icNB, imNB.
+void BM_Largest_CreateAllSizes(benchmark::State& s) {
+  onLargest(s, [](auto& b, auto id) {
+    for (const core::SlotInfo& info : core::slotTable())
+      if (info.id != id && !core::isPasteboard(info.id)) b.wipeSlot(info.id);
+    benchmark::DoNotOptimize(imageops::createAllSizes(b, id));
+  });
+}
+BENCHMARK(BM_Largest_CreateAllSizes)->Unit(benchmark::kMillisecond);
 
 }  // namespace
