@@ -14,6 +14,7 @@
 #include "mac/icns.h"
 #include "mac/icon_elements.h"
 #include "mac/resource_fork.h"
+#include "open/iconset.h"
 #include "win/bmp_jpeg.h"
 #include "win/ico_reader.h"
 #include "win/pe_resources.h"
@@ -110,6 +111,7 @@ core::DecodedFamily decodeIconFile(core::Bytes bytes, std::string_view path) {
 }
 
 core::DecodedFamily readIconFile(const std::string& path) {
+  if (isIconsetFolder(path)) return readIconsetFolder(path);
   const auto bytes = core::readFileBytes(path);
   if (bytes) return decodeIconFile(*bytes, path);
   // Nothing to look at: the extension names the reader that would have read the file, and so

@@ -45,8 +45,9 @@ int sniffFileKind(const std::filesystem::path& path);
 core::DecodedFamily decodeIconFile(core::Bytes bytes, std::string_view path);
 
 // What the file holds, read without the board (so that it may run away from the window's
-// thread): decodeIconFile's family, or the message of a file that cannot be read, that of the
-// reader its extension names: 6422 for bitmaps, JPEG, PNG and unknown kinds, 1041 for the others.
+// thread): the files of an .iconset folder (see iconset.h); decodeIconFile's family; or the
+// message of a file that cannot be read, that of the reader its extension names: 6422 for
+// bitmaps, JPEG, PNG and unknown kinds, 1041 for the others.
 core::DecodedFamily readIconFile(const std::string& path);
 
 // readIconFile's family put on the board.
