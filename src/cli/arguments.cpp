@@ -12,12 +12,13 @@ struct OutputOption {
   OutputKind kind;
 };
 
-constexpr std::array<OutputOption, 8> kOutputOptions = {{
+constexpr std::array<OutputOption, 9> kOutputOptions = {{
     {"--icns", OutputKind::Icns},
     {"--ico", OutputKind::Ico},
     {"--macbinary-resource", OutputKind::MacBinaryResource},
     {"--macbinary-both", OutputKind::MacBinaryBoth},
     {"--custom-icon", OutputKind::CustomIcon},
+    {"--iconset", OutputKind::Iconset},
     {"--bmp", OutputKind::Bmp},
     {"--jpeg", OutputKind::Jpeg},
     {"--png", OutputKind::Png},
@@ -80,6 +81,8 @@ std::variant<Arguments, std::string> parseArguments(std::span<const std::string>
       if (!error) return parsed;
     } else if (name == "--force") {
       error = flag(parsed.force);
+    } else if (name == "--fill-sizes") {
+      error = flag(parsed.fillSizes);
     } else if (name == "--mask") {
       error = flag(parsed.mask);
     } else if (name == "--list") {
@@ -109,7 +112,7 @@ std::variant<Arguments, std::string> parseArguments(std::span<const std::string>
       if (!option) {
         error = "unknown option " + name;
       } else if (const auto path = value(); !path || path->empty()) {
-        error = name + " needs a file name";
+        error = name + (option->kind == OutputKind::Iconset ? " needs a folder name" : " needs a file name");
       } else if (needsSlot(option->kind) && !slot) {
         error = name + " writes one slot: give --slot NAME before it";
       } else {
@@ -130,8 +133,9 @@ std::string usageText() {
 
 Reads every INPUT in turn onto one board, as File > Import does (icns, .ico, .bmp, JPEG, PNG,
 raw icon elements, MacBinary, AppleSingle, AppleDouble, BinHex, resource forks, Windows
-executables), so several inputs make up one family. Then, in this order: --mask, --list,
---dump, and the outputs in the order given, each written by the command the menus run.
+executables, .iconset folders), so several inputs make up one family. Then, in this order:
+--fill-sizes, --mask, --list, --dump, and the outputs in the order given, each written by the
+command the menus run.
 
 Family outputs:
   --icns FILE                 icns file (Save > Macintosh Icon > Data Only), with ic256,
@@ -140,6 +144,10 @@ Family outputs:
   --macbinary-both FILE       MacBinary file, the icns in both forks
   --custom-icon FILE          MacBinary file of a volume or folder custom icon
   --ico FILE                  Windows icon file of ic16, ic32, ic48, ic128 and ic256 (PNG)
+  --iconset DIR               macOS .iconset folder: icon_16x16.png to icon_512x512@2x.png
+                              from ic16, ic32, ic128, ic256, ic512 and ic1024 (the 64-pixel
+                              file reduced from the next larger picture); sizes the board
+                              lacks are left out
 
 One image (the pop-up's Save Image As):
   --slot NAME                 the slot the --bmp, --jpeg, --png, --ico and --icns options
@@ -153,6 +161,10 @@ One image (the pop-up's Save Image As):
   --ico FILE, --icns FILE     after --slot: the slot alone as an icon or icns file
 
 The board:
+  --fill-sizes                Create All Sizes, first of all: every empty size below the
+                              largest picture (ic1024 down to ic16, then ic12, icNB and
+                              imNB) reduced from it, each with its alpha as an 8-bit mask;
+                              a --mask with it then cuts the 12 to 48 masks to 1 bit
   --mask                      Create All Masks before anything is listed or written
   --list                      print one line per slot holding a picture on standard
                               output: name, width, height, recorded depth (1-7)
@@ -160,7 +172,8 @@ The board:
                               every slot holding a picture, and DIR/board.txt (as --list)
 
 Other options:
-  --force                     replace existing files (without it they are left alone)
+  --force                     replace existing files and the files of an existing .iconset
+                              folder (without it they are left alone)
   --lang en|fr                language of the messages (English by default)
   -h, --help                  print this text and exit
 

@@ -17,7 +17,7 @@ inline constexpr int kExitInput = 1;   // an input could not be read or its read
 inline constexpr int kExitUsage = 2;
 inline constexpr int kExitOutput = 3;  // every input read, but an output not written
 
-enum class OutputKind { Icns, Ico, MacBinaryResource, MacBinaryBoth, CustomIcon, Bmp, Jpeg, Png };
+enum class OutputKind { Icns, Ico, MacBinaryResource, MacBinaryBoth, CustomIcon, Iconset, Bmp, Jpeg, Png };
 
 struct Output {
   OutputKind kind;
@@ -30,6 +30,7 @@ struct Arguments {
   std::vector<Output> outputs;  // in command-line order
   std::optional<std::string> dumpDir;
   bool list = false;
+  bool fillSizes = false;
   bool mask = false;
   bool force = false;
   bool help = false;

@@ -11,9 +11,11 @@
 #include "core/file_helpers.h"
 #include "core/png_codec.h"
 #include "core/save_flow.h"
+#include "imageops/all_sizes.h"
 #include "imageops/masks.h"
 #include "mac/icns.h"
 #include "mac/save_commands.h"
+#include "open/iconset.h"
 #include "open/open_command.h"
 #include "win/bmp_jpeg.h"
 #include "win/ico_writer.h"
@@ -32,6 +34,8 @@ Command commandOf(const Output& output) {
     case OutputKind::MacBinaryResource: return mac::saveResourceFork;
     case OutputKind::MacBinaryBoth: return mac::saveBothForks;
     case OutputKind::CustomIcon: return mac::saveCustomIcon;
+    case OutputKind::Iconset:
+      return [](core::CommandContext& ctx) { return open::saveIconset(ctx, core::FileDialogRequest{}); };
     case OutputKind::Bmp: return win::sbmClick;
     case OutputKind::Jpeg: return win::jpgClick;
     case OutputKind::Png: return win::pngClick;
@@ -62,6 +66,7 @@ class Run {
     return prompter_.take().messages == 0;
   }
 
+  void createSizes() { imageops::createAllSizes(board_, std::nullopt); }
   void createMasks() { imageops::createAllMasks(board_); }
 
   const core::IconSet& board() const { return board_; }
@@ -119,6 +124,7 @@ class Run {
 int runConversion(const Arguments& args, std::ostream& out, std::ostream& err) {
   Run run(args, err);
   const bool inputsRead = run.read();
+  if (args.fillSizes) run.createSizes();
   if (args.mask) run.createMasks();
   if (args.list) out << boardListing(run.board()) << std::flush;
   bool written = true;

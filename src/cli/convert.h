@@ -1,5 +1,5 @@
-// One run of vexilo-convert: the inputs onto one board, then --mask, --list, --dump and the
-// outputs in the order given.
+// One run of vexilo-convert: the inputs onto one board, then --fill-sizes, --mask, --list,
+// --dump and the outputs in the order given.
 #pragma once
 
 #include <ostream>

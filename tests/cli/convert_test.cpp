@@ -191,3 +191,34 @@ TEST(Cli, LargeSizesComeInAndGoOutAsPng) {
   const RgbaImage pillow = decoded(out("s.ico"));
   EXPECT_TRUE(entry.width == 256 && pillow.width == 256 && entry.rgba == pillow.rgba);
 }
+
+// One call makes both families and an .iconset folder from one 1024-pixel picture; the
+// independent readers find every size, and the folder reads back as the same family.
+TEST(Cli, FillSizesMakesEveryFamilyFromOnePicture) {
+  VEXILO_REQUIRE_SHARED();
+  VEXILO_REQUIRE_ICNS2PNG();
+  VEXILO_REQUIRE_TOOL(fs::exists("/usr/bin/icotool"), "icoutils");
+  test::TempDir dir;
+  auto out = [&](const std::string& name) { return (dir / name).string(); };
+  ASSERT_EQ(convert({(kCorpus / "icns/pillow_pillow3.icns").string(), "--slot", "ic1024", "--png", out("logo.png")}).status, 0);
+  const Outcome run = convert({out("logo.png"), "--fill-sizes", "--list", "--icns", out("a.icns"), "--ico", out("a.ico"),
+                               "--iconset", out("a.iconset")});
+  ASSERT_TRUE(run.status == 0 && run.err.empty()) << run.err;
+  for (const char* line : {"ic12 16 16 7", "im12 16 16 3", "im48 48 48 3", "icNB 32 32 1", "imNB 32 32 1", "ic512 512 512 7"})
+    EXPECT_TRUE(run.says(line)) << line;
+  const auto icns2png = test::decodeIcnsWithIcns2png(out("a.icns"));
+  for (const std::string n : {"16", "32", "48", "128", "256", "512", "1024"}) EXPECT_TRUE(icns2png.count(n + "x" + n + "x32")) << n;
+  EXPECT_EQ(test::pillowIcnsSizes(out("a.icns")), (std::vector<int>{16, 32, 48, 128, 256, 512}));
+  test::runCommand("icotool -l " + test::shellQuote(out("a.ico")) + " >" + test::shellQuote(out("ico.txt")));
+  for (const std::string n : {"16", "32", "48", "128", "256"})
+    EXPECT_NE(slurp(out("ico.txt")).find("--width=" + n + " --height=" + n + " --bit-depth=32"), std::string::npos) << n;
+  EXPECT_EQ(decoded(out("a.ico")).width, 256);
+  // The 32-pixel picture with its 8-bit mask in the icns is the folder's PNG file.
+  EXPECT_EQ(icns2png.at("32x32x32").rgba, decoded(out("a.iconset/icon_32x32.png")).rgba);
+  const Outcome back = convert({out("a.iconset"), "--list"});
+  for (const char* line : {"ic16 16 16 7", "ic32 32 32 7", "ic128 128 128 7", "ic256 256 256 7", "ic1024 1024 1024 7"})
+    EXPECT_TRUE(back.status == 0 && back.says(line)) << line << back.err;
+  EXPECT_TRUE(convert({"--help"}).says("--fill-sizes") && convert({"--help"}).says("--iconset DIR"));
+  const Outcome again = convert({out("logo.png"), "--iconset", out("a.iconset")});
+  EXPECT_TRUE(again.status == 3 && again.says(printed(1051, out("a.iconset")) + " No")) << again.err;
+}
