@@ -33,6 +33,7 @@
 #include "core/file_helpers.h"
 #include "core/help_path.h"
 #include "core/string_table.h"
+#include "imageops/all_sizes.h"
 #include "imageops/masks.h"
 #include "mac/icns.h"
 #include "mac/palette_swatches.h"
@@ -90,7 +91,7 @@ constexpr Label kLabels[] = {
     {"Opt", 6530, 6630},  {"L", 6531, 6631},    {"EN", 1053, 0},       {"FR", 1052, 0},
     {"Hlp", 6540, 6640},  {"Aprop", 6541, 6641}, {"HU", 6543, 6643},   {"WH", 6544, 6644},
     {"HS", 6546, 6646},   {"HI", 6545, 6645},   {"Png", 6572, 0},      {"Und", 6527, 6627},
-    {"Red", 6528, 6628},
+    {"Red", 6528, 6628},  {"CAS", 6529, 6629},
 };
 
 // The cells of the board: slot, band, x of the frame panel, frame panel name.
@@ -211,6 +212,7 @@ MainWindow::MainWindow(core::SettingsStore& settingsStore, core::HelpViewer& hel
   installWindowsCommands(*this);
   setCommand("CM", [this] { imageops::createMask(board_, popupSlot_); });
   setCommand("CMs", [this] { imageops::createAllMasks(board_); });
+  setCommand("CAS", [this] { imageops::createAllSizes(board_, board_.selected()); });
   setCommand("Q", [this] { close(); });
   setCommand("Und", [this] { history_.undo(board_); });
   setCommand("Red", [this] { history_.redo(board_); });
@@ -397,6 +399,7 @@ void MainWindow::buildMenus() {
   addItem(edit, "V")->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_V));
   edit->addSeparator();
   addItem(edit, "CMs");
+  addItem(edit, "CAS");
   edit->addSeparator();
   addItem(edit, "Eff")->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_N));
   connect(edit, &QMenu::aboutToShow, this, &MainWindow::onEditMenu);

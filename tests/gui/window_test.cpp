@@ -276,6 +276,12 @@ TEST_F(WindowTest, LargeSizesTabHoldsAModernIcon) {
   choose(w, "E", "Eff");
   for (SlotId id : core::kLargeSlots) EXPECT_FALSE(w.board().slot(id).filled());
   EXPECT_TRUE(w.board().slot(SlotId::ic128).filled());
+  // Create All Sizes fills the empty slots below the largest picture, as one step to take back.
+  w.board().wipeSlot(SlotId::ic32);
+  choose(w, "E", "CAS");
+  EXPECT_TRUE(w.board().slot(SlotId::ic32).filled() && !w.board().slot(SlotId::ic256).filled());
+  choose(w, "E", "Und");
+  EXPECT_FALSE(w.board().slot(SlotId::ic32).filled());
   w.runCommand("FR");
   EXPECT_EQ(w.pageMain()->tabText(3), "Grandes tailles");
 }
