@@ -1,6 +1,7 @@
 #include "imageops/all_sizes.h"
 
 #include <algorithm>
+#include <vector>
 
 #include "imageops/masks.h"
 #include "imageops/resize.h"
@@ -79,12 +80,16 @@ bool createAllSizes(core::IconSet& board, std::optional<SlotId> selected) {
     changed = true;
   };
 
-  std::optional<ResizeSource> prepared;  // made once, for the first size that needs it
-  for (SlotId id : kSquareColourSlots) {
-    const int side = sideOf(id);
-    if (side >= sideOf(*source) || !isEmpty(board.slot(id))) continue;
-    if (!prepared) prepared.emplace(pictureWithAlpha(board, *source), true);
-    place(id, prepared->resized(side, side));
+  std::vector<SlotId> targets;
+  std::vector<PictureSize> sizes;
+  for (SlotId id : kSquareColourSlots)
+    if (sideOf(id) < sideOf(*source) && isEmpty(board.slot(id))) {
+      targets.push_back(id);
+      sizes.push_back({sideOf(id), sideOf(id)});
+    }
+  if (!targets.empty()) {
+    const std::vector<Bitmap> made = resizeLanczos(pictureWithAlpha(board, *source), sizes);
+    for (std::size_t i = 0; i < targets.size(); ++i) place(targets[i], made[i]);
   }
 
   // The mini icon: the top twelve rows of the 16-pixel picture, which has the slot's width.

@@ -4,6 +4,7 @@
 #include <cmath>
 #include <cstddef>
 #include <numbers>
+#include <optional>
 
 namespace vexilo::imageops {
 
@@ -54,85 +55,103 @@ Taps tapsFor(int in, int out) {
   return t;
 }
 
-// Rows of `inWidth` pixels (4 floats each) filtered to rows of taps.first.size() pixels.
-void filterRows(const float* in, int inWidth, int rows, const Taps& taps, float* out) {
-  const std::size_t outWidth = taps.first.size();
-  for (int y = 0; y < rows; ++y) {
-    const float* row = in + static_cast<std::size_t>(y) * inWidth * 4;
-    float* o = out + static_cast<std::size_t>(y) * outWidth * 4;
-    for (std::size_t x = 0; x < outWidth; ++x, o += 4) {
-      const float* w = &taps.weights[x * taps.stride];
-      const float* p = row + static_cast<std::size_t>(taps.first[x]) * 4;
-      float b = 0, g = 0, r = 0, a = 0;
-      for (int k = 0; k < taps.count[x]; ++k, p += 4) {
-        b += w[k] * p[0];
-        g += w[k] * p[1];
-        r += w[k] * p[2];
-        a += w[k] * p[3];
-      }
-      o[0] = b, o[1] = g, o[2] = r, o[3] = a;
+// One row of pixels (4 floats each) filtered to a row of taps.first.size() pixels.
+void filterRow(const float* in, const Taps& taps, float* out) {
+  for (std::size_t x = 0; x < taps.first.size(); ++x, out += 4) {
+    const float* w = &taps.weights[x * taps.stride];
+    const float* p = in + static_cast<std::size_t>(taps.first[x]) * 4;
+    float b = 0, g = 0, r = 0, a = 0;
+    for (int k = 0; k < taps.count[x]; ++k, p += 4) {
+      b += w[k] * p[0];
+      g += w[k] * p[1];
+      r += w[k] * p[2];
+      a += w[k] * p[3];
     }
-  }
-}
-
-// Columns filtered: each output row the weighted sum of whole input rows of `width` pixels.
-void filterColumns(const float* in, int width, const Taps& taps, float* out) {
-  const std::size_t values = static_cast<std::size_t>(width) * 4;
-  for (std::size_t y = 0; y < taps.first.size(); ++y) {
-    float* o = out + y * values;
-    std::fill(o, o + values, 0.0f);
-    for (int k = 0; k < taps.count[y]; ++k) {
-      const float w = taps.weights[y * taps.stride + k];
-      const float* row = in + static_cast<std::size_t>(taps.first[y] + k) * values;
-      for (std::size_t i = 0; i < values; ++i) o[i] += w * row[i];
-    }
+    out[0] = b, out[1] = g, out[2] = r, out[3] = a;
   }
 }
 
 std::uint8_t level(float v) { return static_cast<std::uint8_t>(std::clamp(v, 0.0f, 255.0f) + 0.5f); }
 
+// One size being made: its filters, the rows filtered across that the filter down still needs
+// (a ring of a few hundred kilobytes whatever the sizes), and the rows made so far.
+struct Pass {
+  Taps across, down;
+  std::size_t ringRows = 0;
+  std::vector<float> ring, sums;
+  int done = 0;
+  core::Bitmap out;
+
+  int windowEnd(int y) const { return down.first[y] + down.count[y]; }
+  float* ringRow(int y) { return &ring[static_cast<std::size_t>(y) % ringRows * sums.size()]; }
+
+  // Output row `done` from the rows of its window, straight alpha again.
+  void finishRow() {
+    std::fill(sums.begin(), sums.end(), 0.0f);
+    const int first = down.first[done];
+    for (int k = 0; k < down.count[done]; ++k) {
+      const float w = down.weights[static_cast<std::size_t>(done) * down.stride + k];
+      const float* row = ringRow(first + k);
+      for (std::size_t i = 0; i < sums.size(); ++i) sums[i] += w * row[i];
+    }
+    std::uint8_t* to = out.row(done++).data();
+    for (std::size_t i = 0; i < sums.size(); i += 4) {
+      const std::uint8_t alpha = level(sums[i + 3]);
+      if (alpha == 0) continue;  // the zeros the picture was made with
+      // Divided by the filtered alpha itself, not the rounded one: a picture of one colour keeps
+      // exactly that colour however faint its edge.
+      const float undo = 255.0f / sums[i + 3];
+      for (std::size_t c = 0; c < 3; ++c) to[i + c] = level(sums[i + c] * undo);
+      to[i + 3] = alpha;
+    }
+  }
+};
+
 }  // namespace
 
-ResizeSource::ResizeSource(const core::Bitmap& picture, bool useAlpha) {
-  core::Bitmap copy = picture;
-  copy.convertTo(core::PixelFormat::Bits32);
-  if (copy.empty()) return;
-  width_ = copy.width();
-  height_ = copy.height();
-  const std::vector<std::uint8_t>& bytes = copy.data();
-  pixels_.resize(bytes.size());
-  for (std::size_t i = 0; i + 3 < bytes.size(); i += 4) {
-    const float alpha = useAlpha ? bytes[i + 3] : 255.0f;
-    for (std::size_t c = 0; c < 3; ++c) pixels_[i + c] = bytes[i + c] * alpha / 255.0f;
-    pixels_[i + 3] = alpha;
+std::vector<core::Bitmap> resizeLanczos(const core::Bitmap& picture, std::span<const PictureSize> sizes) {
+  std::vector<core::Bitmap> results(sizes.size());
+  std::optional<core::Bitmap> widened;  // a copy only when the picture is not 32-bit
+  if (picture.format() != core::PixelFormat::Bits32) {
+    widened = picture;
+    widened->convertTo(core::PixelFormat::Bits32);
   }
-}
+  const core::Bitmap& source = widened ? *widened : picture;
+  if (source.empty()) return results;
+  const int width = source.width(), height = source.height();
 
-core::Bitmap ResizeSource::resized(int width, int height) const {
-  if (pixels_.empty() || width < 1 || height < 1 || !core::Bitmap::sizeAllowed(width, height)) return {};
-  const Taps across = tapsFor(width_, width), down = tapsFor(height_, height);
-  std::vector<float> rows(static_cast<std::size_t>(width) * height_ * 4);
-  filterRows(pixels_.data(), width_, height_, across, rows.data());
-  std::vector<float> sums(static_cast<std::size_t>(width) * height * 4);
-  filterColumns(rows.data(), width, down, sums.data());
-
-  core::Bitmap out(width, height, core::PixelFormat::Bits32);
-  std::vector<std::uint8_t>& bytes = out.data();
-  for (std::size_t i = 0; i + 3 < bytes.size(); i += 4) {
-    const std::uint8_t alpha = level(sums[i + 3]);
-    if (alpha == 0) continue;  // the zeros the picture was made with
-    // Divided by the filtered alpha itself, not the rounded one: a picture of one colour keeps
-    // exactly that colour however faint its edge.
-    const float undo = 255.0f / sums[i + 3];
-    for (std::size_t c = 0; c < 3; ++c) bytes[i + c] = level(sums[i + c] * undo);
-    bytes[i + 3] = alpha;
+  std::vector<Pass> passes;
+  std::vector<std::size_t> resultOf;
+  for (std::size_t i = 0; i < sizes.size(); ++i) {
+    const PictureSize size = sizes[i];
+    if (size.width < 1 || size.height < 1 || !core::Bitmap::sizeAllowed(size.width, size.height)) continue;
+    Pass& pass = passes.emplace_back();
+    pass.across = tapsFor(width, size.width);
+    pass.down = tapsFor(height, size.height);
+    pass.ringRows = std::min(pass.down.stride, static_cast<std::size_t>(height));
+    pass.sums.resize(static_cast<std::size_t>(size.width) * 4);
+    pass.ring.resize(pass.ringRows * pass.sums.size());
+    pass.out = core::Bitmap(size.width, size.height, core::PixelFormat::Bits32);
+    resultOf.push_back(i);
   }
-  return out;
-}
-
-core::Bitmap resizeLanczos(const core::Bitmap& picture, int width, int height) {
-  const bool useAlpha = picture.format() == core::PixelFormat::Bits32 && !picture.alphaAllZero();
-  return ResizeSource(picture, useAlpha).resized(width, height);
+  // One pass down the source: each row premultiplied once, filtered across for every size whose
+  // window has reached it, and every output row whose window it completes made.
+  std::vector<float> line(static_cast<std::size_t>(width) * 4);
+  for (int y = 0; y < height; ++y) {
+    const std::uint8_t* p = source.row(y).data();
+    for (std::size_t i = 0; i < line.size(); i += 4) {
+      const float alpha = p[i + 3];
+      for (std::size_t c = 0; c < 3; ++c) line[i + c] = p[i + c] * alpha * (1.0f / 255.0f);
+      line[i + 3] = alpha;
+    }
+    for (Pass& pass : passes) {
+      if (pass.done == pass.out.height() || y < pass.down.first[pass.done]) continue;
+      filterRow(line.data(), pass.across, pass.ringRow(y));
+      while (pass.done < pass.out.height() && pass.windowEnd(pass.done) <= y + 1) pass.finishRow();
+    }
+  }
+  for (std::size_t i = 0; i < passes.size(); ++i) results[resultOf[i]] = std::move(passes[i].out);
+  return results;
 }
 
 }  // namespace vexilo::imageops

@@ -4,35 +4,23 @@
 // bytes weigh nothing, and no dark or light fringe grows along a transparent edge.
 #pragma once
 
+#include <span>
 #include <vector>
 
 #include "core/bitmap.h"
 
 namespace vexilo::imageops {
 
-// A picture made ready to be resized to several sizes: its colour premultiplied by its alpha,
-// in floating point.
-class ResizeSource {
- public:
-  // Any format (converted to 32 bits); `useAlpha` false takes every pixel as opaque.
-  ResizeSource(const core::Bitmap& picture, bool useAlpha);
-
-  int width() const { return width_; }
-  int height() const { return height_; }
-
-  // A 32-bit picture of the size asked, straight alpha as the board holds it, each channel
-  // rounded and clamped to 0..255 (a pixel whose alpha rounds to 0 is all 0). Empty when the
-  // source is empty or a side asked is below 1.
-  core::Bitmap resized(int width, int height) const;
-
- private:
-  int width_ = 0;
-  int height_ = 0;
-  std::vector<float> pixels_;  // blue, green, red (premultiplied) and alpha, 0..255
+struct PictureSize {
+  int width;
+  int height;
 };
 
-// One picture resized, its alpha used when it is 32-bit and not all 0 (a picture whose alpha
-// bytes are all 0 is shown opaque, and is resized so).
-core::Bitmap resizeLanczos(const core::Bitmap& picture, int width, int height);
+// The picture at each size asked, made in one pass over its rows: 32-bit pictures of straight
+// alpha as the board holds them, each channel rounded and clamped to 0..255 (a pixel whose
+// alpha rounds to 0 is all 0). The alpha is taken as it is (a picture of another format as
+// opaque); pictureWithAlpha gives a slot's picture with the alpha it is shown with. An empty
+// picture for a size below 1 pixel, or for every size when the picture is empty.
+std::vector<core::Bitmap> resizeLanczos(const core::Bitmap& picture, std::span<const PictureSize> sizes);
 
 }  // namespace vexilo::imageops

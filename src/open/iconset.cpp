@@ -44,8 +44,9 @@ std::vector<std::optional<core::Bitmap>> iconsetPictures(const core::IconSet& bo
     // No slot of this size: reduced from the nearest larger picture (the list goes smallest first).
     for (auto id = imageops::kSquareColourSlots.rbegin(); id != imageops::kSquareColourSlots.rend(); ++id)
       if (core::controlSize(*id).width > file.pixels && holdsPicture(board, *id)) {
-        picture = imageops::ResizeSource(imageops::pictureWithAlpha(board, *id), true)
-                      .resized(file.pixels, file.pixels);
+        const imageops::PictureSize size{file.pixels, file.pixels};
+        auto reduced = imageops::resizeLanczos(imageops::pictureWithAlpha(board, *id), {&size, 1});
+        picture = std::move(reduced.front());
         break;
       }
   }
