@@ -225,7 +225,11 @@ MainWindow::MainWindow(core::SettingsStore& settingsStore, core::HelpViewer& hel
   layout()->setSizeConstraint(QLayout::SetFixedSize);
 }
 
-MainWindow::~MainWindow() = default;
+MainWindow::~MainWindow() {
+  // The widgets inside go after this part of the window has: their last signals (the focus
+  // leaving a slot, tabs taken away) must not reach it.
+  for (QObject* child : findChildren<QObject*>()) child->disconnect(this);
+}
 
 void MainWindow::buildBoardTab(QWidget* page) {
   auto* panMac = new QFrame(page);
