@@ -33,26 +33,16 @@ void BoardHistory::exchange(IconSet& board, Step& step) {
   for (std::size_t k = 0; k < kPasteboards.size(); ++k) std::swap(board.cursor(kPasteboards[k]), step.cursors[k]);
 }
 
-bool BoardHistory::undo(IconSet& board) {
-  if (done_.empty()) return false;
-  exchange(board, done_.back());
-  undone_.push_back(std::move(done_.back()));
-  done_.pop_back();
+bool BoardHistory::replay(IconSet& board, std::deque<Step>& from, std::deque<Step>& to) {
+  if (from.empty()) return false;
+  exchange(board, from.back());
+  to.push_back(std::move(from.back()));
+  from.pop_back();
   return true;
 }
 
-bool BoardHistory::redo(IconSet& board) {
-  if (undone_.empty()) return false;
-  exchange(board, undone_.back());
-  done_.push_back(std::move(undone_.back()));
-  undone_.pop_back();
-  return true;
-}
-
-void BoardHistory::clear() {
-  done_.clear();
-  undone_.clear();
-}
+bool BoardHistory::undo(IconSet& board) { return replay(board, done_, undone_); }
+bool BoardHistory::redo(IconSet& board) { return replay(board, undone_, done_); }
 
 std::size_t BoardHistory::pictureBytes() const {
   std::size_t bytes = 0;

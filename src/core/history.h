@@ -31,7 +31,6 @@ class BoardHistory {
   // were replaced with, to go the other way. The selection is left where it is.
   bool undo(IconSet& board);
   bool redo(IconSet& board);
-  void clear();
   // Bytes of pictures the steps hold.
   std::size_t pictureBytes() const;
 
@@ -41,6 +40,8 @@ class BoardHistory {
     std::array<PasteboardCursor, 4> cursors;
   };
   static void exchange(IconSet& board, Step& step);
+  // The last step of `from` put back on the board and moved onto `to`.
+  static bool replay(IconSet& board, std::deque<Step>& from, std::deque<Step>& to);
 
   std::optional<IconSet> before_;
   int depth_ = 0;

@@ -18,6 +18,8 @@ struct Slot {
   // picture of a device-dependent format, which counts as filled.
   int depth = 0;
   bool filled() const { return depth != 0; }
+  // Given a picture that is there to be read (not a device-dependent paste).
+  bool holdsPicture() const { return depth != 0 && picture.has_value(); }
   friend bool operator==(const Slot&, const Slot&) = default;
 };
 

@@ -40,9 +40,9 @@ ItemStates fileMenuStates(const MenuInput& in) {
 ItemStates editMenuStates(const MenuInput& in) {
   ItemStates states = editMenuStatesOfTab(in);
   // Create All Sizes needs a square colour picture to reduce, wherever it lies.
-  constexpr std::array kSquareColour = {SlotId::ic16,  SlotId::ic32,  SlotId::ic48,  SlotId::ic128,
-                                        SlotId::ic256, SlotId::ic512, SlotId::ic1024};
-  states.push_back({"CAS", anyFilled(in.board, kSquareColour)});
+  const bool source = std::any_of(kSquareColourSlots.begin(), kSquareColourSlots.end(),
+                                  [&](SlotId id) { return in.board.slot(id).holdsPicture(); });
+  states.push_back({"CAS", source});
   return states;
 }
 

@@ -57,6 +57,9 @@ inline constexpr std::array<SlotId, 4> kPasteboards = {SlotId::PB16, SlotId::PB3
 inline constexpr std::array<SlotId, 3> kPalettes = {SlotId::ipal16, SlotId::ipalicon,
                                                     SlotId::ipal256};
 inline constexpr std::array<SlotId, 3> kLargeSlots = {SlotId::ic256, SlotId::ic512, SlotId::ic1024};
+// The square colour slots, largest first: the sources and targets of Create All Sizes.
+inline constexpr std::array<SlotId, 7> kSquareColourSlots = {
+    SlotId::ic1024, SlotId::ic512, SlotId::ic256, SlotId::ic128, SlotId::ic48, SlotId::ic32, SlotId::ic16};
 
 std::string_view slotName(SlotId id);
 std::optional<SlotId> slotFromName(std::string_view name);

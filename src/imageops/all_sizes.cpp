@@ -14,7 +14,6 @@ using core::SlotId;
 
 namespace {
 
-bool holdsPicture(const core::Slot& slot) { return slot.filled() && slot.picture; }
 // Empty: no picture given and none drawn (a derived mask is drawn without a depth).
 bool isEmpty(const core::Slot& slot) { return !slot.filled() && !slot.picture; }
 
@@ -43,7 +42,7 @@ Bitmap pictureWithAlpha(const core::IconSet& board, SlotId colour) {
   if (ownAlpha) return pixels;
   const SlotId maskId = core::slotInfo(colour).partner;
   const core::Slot& mask = board.slot(maskId);
-  const bool masked = maskId != colour && holdsPicture(mask);
+  const bool masked = maskId != colour && mask.holdsPicture();
   const bool blackIsOpaque = masked && maskBlackIsOpaque(mask);
   for (int y = 0; y < pixels.height(); ++y)
     for (int x = 0; x < pixels.width(); ++x) {
@@ -58,9 +57,9 @@ std::optional<SlotId> allSizesSource(const core::IconSet& board, std::optional<S
   const auto square = [](SlotId id) {
     return std::find(kSquareColourSlots.begin(), kSquareColourSlots.end(), id) != kSquareColourSlots.end();
   };
-  if (selected && square(*selected) && holdsPicture(board.slot(*selected))) return selected;
+  if (selected && square(*selected) && board.slot(*selected).holdsPicture()) return selected;
   for (SlotId id : kSquareColourSlots)
-    if (holdsPicture(board.slot(id))) return id;
+    if (board.slot(id).holdsPicture()) return id;
   return std::nullopt;
 }
 
@@ -93,7 +92,7 @@ bool createAllSizes(core::IconSet& board, std::optional<SlotId> selected) {
   }
 
   // The mini icon: the top twelve rows of the 16-pixel picture, which has the slot's width.
-  if (isEmpty(board.slot(SlotId::ic12)) && holdsPicture(board.slot(SlotId::ic16))) {
+  if (isEmpty(board.slot(SlotId::ic12)) && board.slot(SlotId::ic16).holdsPicture()) {
     const core::SlotInfo& mini = core::slotInfo(SlotId::ic12);
     Bitmap rows(mini.control.width, mini.iconHeight, PixelFormat::Bits32);
     const Bitmap sixteen = pictureWithAlpha(board, SlotId::ic16);
@@ -102,7 +101,7 @@ bool createAllSizes(core::IconSet& board, std::optional<SlotId> selected) {
   }
 
   const core::Slot& ic32 = board.slot(SlotId::ic32);
-  if (!holdsPicture(ic32)) return changed;
+  if (!ic32.holdsPicture()) return changed;
   const Bitmap colour = pictureWithAlpha(board, SlotId::ic32);
   if (isEmpty(board.slot(SlotId::icNB))) {
     Bitmap mono = overWhite(colour);

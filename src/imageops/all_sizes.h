@@ -9,10 +9,7 @@
 
 namespace vexilo::imageops {
 
-// The square colour slots, largest first: the sources and targets of Create All Sizes.
-inline constexpr std::array<core::SlotId, 7> kSquareColourSlots = {
-    core::SlotId::ic1024, core::SlotId::ic512, core::SlotId::ic256, core::SlotId::ic128,
-    core::SlotId::ic48,   core::SlotId::ic32,  core::SlotId::ic16};
+using core::kSquareColourSlots;
 
 // A copy of a colour slot's picture at its control's size in 32 bits (white where the picture
 // does not reach), with the alpha that the picture's transparency is known by: its own when the

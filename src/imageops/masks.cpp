@@ -59,7 +59,7 @@ Bitmap deriveMask(const Bitmap& picture, bool fromAlpha) {
 
 void makeMask(core::IconSet& board, SlotId colour, SlotId mask) {
   const core::Slot& source = board.slot(colour);
-  if (source.depth == 0 || !source.picture) return;
+  if (!source.holdsPicture()) return;
   const bool fromAlpha = source.picture->format() == PixelFormat::Bits32;
   board.drawIntoSlot(mask, deriveMask(*source.picture));
   if (fromAlpha) board.slot(mask).depth = 1;

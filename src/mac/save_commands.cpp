@@ -54,9 +54,9 @@ struct IcnSource {
 std::optional<IcnSource> icnSource(core::CommandContext& ctx) {
   core::IconSet& board = ctx.board;
   const core::Slot& mask = board.slot(SlotId::im32);
-  if (mask.depth != 0 && mask.picture) return IcnSource{*mask.picture, imageops::maskBlackIsOpaque(mask)};
+  if (mask.holdsPicture()) return IcnSource{*mask.picture, imageops::maskBlackIsOpaque(mask)};
   const core::Slot& colour = board.slot(SlotId::ic32);
-  if (colour.depth == 0 || !colour.picture) {
+  if (!colour.holdsPicture()) {
     core::showMessage(ctx.prompter, ctx.langOffset, 6100);
     return std::nullopt;
   }

@@ -22,8 +22,12 @@ namespace {
 
 constexpr int kUnsupportedFile = 6422;
 
-bool holdsPicture(const core::IconSet& board, core::SlotId id) {
-  return board.slot(id).filled() && board.slot(id).picture;
+// Whether any file of the list would be written: a slot of its size, or for 64 pixels a larger
+// one, holds a picture.
+bool anyIconsetSource(const core::IconSet& board) {
+  return std::any_of(core::kSquareColourSlots.begin(), core::kSquareColourSlots.end(), [&](core::SlotId id) {
+    return id != core::SlotId::ic48 && board.slot(id).holdsPicture();
+  });
 }
 
 // Whether anything is there under that name, a dangling link included.
@@ -38,12 +42,12 @@ std::vector<std::optional<core::Bitmap>> iconsetPictures(const core::IconSet& bo
   for (const IconsetFile& file : kIconsetFiles) {
     std::optional<core::Bitmap>& picture = pictures.emplace_back();
     if (const auto slot = core::colourSlotOf(file.pixels, file.pixels)) {
-      if (holdsPicture(board, *slot)) picture = imageops::pictureWithAlpha(board, *slot);
+      if (board.slot(*slot).holdsPicture()) picture = imageops::pictureWithAlpha(board, *slot);
       continue;
     }
     // No slot of this size: reduced from the nearest larger picture (the list goes smallest first).
-    for (auto id = imageops::kSquareColourSlots.rbegin(); id != imageops::kSquareColourSlots.rend(); ++id)
-      if (core::controlSize(*id).width > file.pixels && holdsPicture(board, *id)) {
+    for (auto id = core::kSquareColourSlots.rbegin(); id != core::kSquareColourSlots.rend(); ++id)
+      if (core::controlSize(*id).width > file.pixels && board.slot(*id).holdsPicture()) {
         const imageops::PictureSize size{file.pixels, file.pixels};
         auto reduced = imageops::resizeLanczos(imageops::pictureWithAlpha(board, *id), {&size, 1});
         picture = std::move(reduced.front());
@@ -89,9 +93,8 @@ void openIconsetFolder(core::CommandContext& ctx, const fs::path& path) {
 }
 
 core::Outcome writeIconsetFolder(core::CommandContext& ctx, const fs::path& path) {
+  if (!anyIconsetSource(ctx.board)) return core::Outcome::Refused;
   const auto pictures = iconsetPictures(ctx.board);
-  if (std::none_of(pictures.begin(), pictures.end(), [](const auto& p) { return p.has_value(); }))
-    return core::Outcome::Refused;
   std::error_code ec;
   if (fs::is_directory(path, ec)) {
     const bool holdsList = std::any_of(kIconsetFiles.begin(), kIconsetFiles.end(),
@@ -121,12 +124,7 @@ core::Outcome writeIconsetFolder(core::CommandContext& ctx, const fs::path& path
 }
 
 core::Outcome saveIconset(core::CommandContext& ctx, const core::FileDialogRequest& dialog) {
-  // Every file of the list comes from a slot of its size or, for 64 pixels, a larger one.
-  constexpr core::SlotId kSources[] = {core::SlotId::ic16,  core::SlotId::ic32,  core::SlotId::ic128,
-                                       core::SlotId::ic256, core::SlotId::ic512, core::SlotId::ic1024};
-  if (std::none_of(std::begin(kSources), std::end(kSources),
-                   [&](core::SlotId id) { return holdsPicture(ctx.board, id); }))
-    return core::Outcome::Refused;
+  if (!anyIconsetSource(ctx.board)) return core::Outcome::Refused;
   const std::optional<std::string> path = ctx.prompter.askSavePath(dialog);
   if (!path || path->empty()) return core::Outcome::Cancelled;
   return writeIconsetFolder(ctx, *path);

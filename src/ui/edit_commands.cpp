@@ -3,7 +3,7 @@
 #include <QAction>
 
 #include "core/edit_commands.h"
-#include "core/string_table.h"
+#include "core/interaction.h"
 #include "imageops/colour_depth.h"
 #include "imageops/premultiply.h"
 #include "imageops/rotation.h"
@@ -83,7 +83,7 @@ void installEditCommands(MainWindow& window) {
     const int count = imageops::countSlotColours(board(), popup());
     if (count == 0) return;
     core::CommandContext ctx = w->context();
-    ctx.prompter.showInfo(core::formatMessage(core::loadLocalString(6101, ctx.langOffset), count));
+    core::showMessage(ctx.prompter, ctx.langOffset, 6101, std::to_string(count));
   });
   w->setCommand("Mult", [=] { imageops::premultiplySlot(board(), popup()); });
   w->setCommand("Demult", [=] { imageops::unpremultiplySlot(board(), popup()); });
